@@ -40,12 +40,7 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE= \
 	  -DCMAKE_C_FLAGS="-O1 -g" -DCMAKE_CXX_FLAGS="-O1 -g" -DQUORIX_TESTS=OFF -DQUORIX_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
-	@set -e; for f in build-fuzz/fuzz/*_fuzzer; do \
-	  name=$$(basename $$f); corpus=build-fuzz/corpus/$$name; mkdir -p $$corpus; \
-	  [ -d fuzz/seeds/$$name ] && cp -n fuzz/seeds/$$name/* $$corpus/ 2>/dev/null || true; \
-	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -print_final_stats=1 $$corpus 2>&1 | tail -n 3; \
-	done
+	bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 demo: build
 	@echo "The engine that renders visuals is not built yet; until it is, the demo shows the"
