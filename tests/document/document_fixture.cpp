@@ -55,7 +55,7 @@ std::vector<RawChunk> minimalSynthChunks(uint16_t version) {
       {"PIXX", 0, be16(0), 2},
       {"MVXX", 0, be16(0), 2},
       {"3DXX", 0, be16(0), 2},
-      {"CLUT", 0, be32(0) + be16(0) + be16(0) + be16(0) + be16(0xFFFF) + be16(0xFFFF) + be16(0xFFFF)},
+      {"CLUT", 0, be32(0) + be16(0) + be16(0xFFFF)},  // no entries
       {"RKRD", 0, be32(0) + be32(0)},
   };
 }
