@@ -4,11 +4,17 @@ namespace quorix::app {
 
 extern const Command kVersionCommand;
 extern const Command kPrefsCommand;
+extern const Command kInfoCommand;
+extern const Command kMakeCommand;
+extern const Command kVerifyCommand;
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
       kVersionCommand,
       kPrefsCommand,
+      kInfoCommand,
+      kMakeCommand,
+      kVerifyCommand,
   };
   return table;
 }

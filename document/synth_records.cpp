@@ -20,7 +20,7 @@ KeyMedia decodeKeyMedia(uint16_t ref) {
 }
 
 uint16_t encodeKeyMedia(MediaKind kind, int index) {
-  if (kind == MediaKind::None || index < 0 || index > 0x3FFE) return 0;
+  if (kind == MediaKind::None || index < -1 || index > 0x3FFE) return 0;
   return static_cast<uint16_t>(kKindBits[static_cast<int>(kind)] | (index + 1));
 }
 

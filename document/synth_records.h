@@ -175,7 +175,8 @@ struct KeyMedia {
 };
 
 KeyMedia decodeKeyMedia(uint16_t ref);
-// The reference for (kind, 0-based index); 0 for MediaKind::None or an index outside 0..16382.
+// The reference for (kind, 0-based index): index -1 gives the kind bits alone (as 0x4000 decodes
+// to kind 3, index -1). 0 for MediaKind::None or an index outside -1..16382.
 uint16_t encodeKeyMedia(MediaKind kind, int index);
 
 // The settings a track gets when it has none stored.

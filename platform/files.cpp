@@ -57,6 +57,10 @@ std::string createFileBeside(const std::string& path) {
   name.push_back(0);
   int fd = mkstemp(name.data());
   if (fd < 0) return {};
+  // Made private by mkstemp; give it the permissions any new file of this user gets.
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
   close(fd);
   return std::string(name.data());
 }
