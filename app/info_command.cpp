@@ -125,10 +125,10 @@ void printSummary(const std::string& path, const Json& v) {
   for (const Json& t : v["tracks"].items()) {
     const auto& events = t["events"].items();
     long long ticks = events.empty() ? 0 : events.back()[0].asInteger();
-    std::printf("  %zu %s: %lld of %lld events, %lld:%02lld.%02lld long\n", index++,
+    std::printf("  %zu %s: %lld of %lld events, %lld:%05.2f long\n", index++,
                 quoted(t["name"]).c_str(), static_cast<long long>(t["eventCount"].asInteger()),
-                static_cast<long long>(t["capacity"].asInteger()), ticks / 3600, ticks / 60 % 60,
-                ticks % 60);
+                static_cast<long long>(t["capacity"].asInteger()), ticks / 3600,
+                static_cast<double>(ticks % 3600) / 60.0);
   }
   std::printf("Window placements: %zu\n", v["placements"].size());
 }

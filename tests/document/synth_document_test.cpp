@@ -602,15 +602,14 @@ TEST(KeyMediaTest, ReferencesDecodeToKindAndIndex) {
     MediaKind kind;
     int index;
   } cases[] = {{0x0000, MediaKind::None, -1},   {0x0001, MediaKind::Picture, 0},
+               {0x8000, MediaKind::Movie, -1},
                {0x8001, MediaKind::Movie, 0},   {0x4000, MediaKind::Object, -1},
                {0xC005, MediaKind::Fourth, 4},  {0x3FFF, MediaKind::Picture, 16382}};
   for (const Case& c : cases) {
     KeyMedia media = decodeKeyMedia(c.ref);
     EXPECT_EQ(media.kind, c.kind) << c.ref;
     EXPECT_EQ(media.index, c.index) << c.ref;
-    if (c.index >= 0) {
-      EXPECT_EQ(encodeKeyMedia(c.kind, c.index), c.ref);
-    }
+    EXPECT_EQ(encodeKeyMedia(c.kind, c.index), c.ref);
   }
   EXPECT_EQ(encodeKeyMedia(MediaKind::Picture, 16383), 0);
 }
