@@ -67,9 +67,12 @@ int runMake(const GlobalOptions&, const std::vector<std::string>& args) {
   size_t slash = input.find_last_of('/');
   std::string folder = slash == std::string::npos ? "." : input.substr(0, slash);
   FileAlerts alerts(output);
-  if (!document::writeVisual(*visual, folder, partial, &error)) {
+  document::VisualWrite written = document::writeVisual(*visual, folder, partial, &error);
+  if (written != document::VisualWrite::Written) {
     std::remove(partial.c_str());
-    return fail(kExitFailure, input + ": " + error);
+    return fail(kExitFailure, written == document::VisualWrite::Invalid
+                                  ? input + ": " + error
+                                  : "cannot write '" + output + "' (" + error + ")");
   }
   if (!platform::replaceFile(partial, output)) {
     std::remove(partial.c_str());

@@ -72,10 +72,11 @@ bool ChunkFile::readAt(uint64_t offset, void* buffer, size_t size) {
   return true;
 }
 
+// Every write is flushed at once, so that a full disk fails the operation that wrote.
 bool ChunkFile::writeAt(uint64_t offset, const void* buffer, size_t size) {
   if (file_ == nullptr || readOnly_) return false;
   if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0 ||
-      std::fwrite(buffer, 1, size, file_) != size) {
+      std::fwrite(buffer, 1, size, file_) != size || std::fflush(file_) != 0) {
     lastError_ = QX_ERR_SHORT_WRITE;
     std::clearerr(file_);
     return false;
@@ -271,12 +272,7 @@ bool ChunkFile::release(ChunkStream stream) {
   const ChunkEntry& chunk = entries()[index];
   uint32_t size = chunk.used >= kChunkHeaderSize ? chunk.used - kChunkHeaderSize : 0;
   if (size > stream.size()) size = stream.size();
-  if (!writeAt(uint64_t{chunk.offset} + kChunkHeaderSize, stream.data(), size)) return false;
-  if (std::fflush(file_) != 0) {
-    lastError_ = QX_ERR_SHORT_WRITE;
-    return false;
-  }
-  return true;
+  return writeAt(uint64_t{chunk.offset} + kChunkHeaderSize, stream.data(), size);
 }
 
 int32_t ChunkFile::writeChunk(FourCC type, uint32_t id, const void* bytes, uint32_t size) {

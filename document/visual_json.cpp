@@ -584,16 +584,16 @@ bool buildSynth(const Json& visual, const std::string& baseFolder, int32_t synth
   return !in.failed();
 }
 
-bool writeVisual(const Json& visual, const std::string& baseFolder, const std::string& path,
-                 std::string* error) {
+VisualWrite writeVisual(const Json& visual, const std::string& baseFolder,
+                        const std::string& path, std::string* error) {
   int32_t synth = newSynth(path);
   if (synth < 0) {
-    if (error != nullptr) *error = "cannot make a Synth for '" + path + "' (out of memory, or the path is too long)";
-    return false;
+    if (error != nullptr) *error = "out of memory, or the path is too long";
+    return VisualWrite::NotWritten;
   }
   if (!buildSynth(visual, baseFolder, synth, error)) {
     discard(synth);
-    return false;
+    return VisualWrite::Invalid;
   }
   int32_t status = saveSynth(synth);
   for (int i = 0; status == QX_OK && pictureEntry(synth, i) != nullptr; ++i) {
@@ -606,13 +606,13 @@ bool writeVisual(const Json& visual, const std::string& baseFolder, const std::s
     slot->chunkFile = nullptr;
   }
   if (status != QX_OK) {
-    if (error != nullptr) *error = "cannot write '" + path + "' (error " + std::to_string(status) + ")";
+    if (error != nullptr) *error = "error " + std::to_string(status);
     discard(synth);
-    return false;
+    return VisualWrite::NotWritten;
   }
   synthSlot(synth)->modified = 0;
   closeSynth(synth, false);
-  return true;
+  return VisualWrite::Written;
 }
 
 }  // namespace quorix::document

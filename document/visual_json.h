@@ -29,9 +29,15 @@ std::optional<Json> describeSynth(int32_t synth, const std::string& extractFolde
 bool buildSynth(const Json& visual, const std::string& baseFolder, int32_t synth,
                 std::string* error);
 
+enum class VisualWrite {
+  Written,
+  Invalid,     // the description (or a file it names) is not valid: *error names the member
+  NotWritten,  // the file could not be written: *error gives the status code
+};
+
 // Makes the visual file at `path` from a description: builds the Synth, saves it, stores the
-// picture data and closes the file. False with *error; `path` may then hold anything.
-bool writeVisual(const Json& visual, const std::string& baseFolder, const std::string& path,
-                 std::string* error);
+// picture data and closes the file. Unless Written, `path` may hold anything.
+VisualWrite writeVisual(const Json& visual, const std::string& baseFolder,
+                        const std::string& path, std::string* error);
 
 }  // namespace quorix::document

@@ -7,6 +7,7 @@
 
 #include "common/json.h"
 #include "tests/document/document_fixture.h"
+#include "tests/document/synth_test_support.h"
 #include "tests/support/run_program.h"
 
 namespace quorix {
@@ -198,6 +199,23 @@ TEST_F(DocumentCli, AFailedMakeLeavesNothingBehind) {
   struct stat info {};
   stat((temp / "target.qrx").c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0666u & ~[] { mode_t m = umask(0); umask(m); return m; }());
+}
+
+TEST_F(DocumentCli, AFullDiskLeavesNeitherAPartialFileNorAChangedOne) {
+  const std::string sample = QUORIX_SAMPLE_DIR;
+  std::filesystem::copy_file(sample + "/sunrise.bmp", temp / "sunrise.bmp");
+  temp.write("big.json", R"({"pictures": [{"name": "sunrise", "file": "sunrise.bmp"}]})");
+  temp.write("target.qrx", "an older file");
+  std::vector<std::string> before = folderNames();
+  ProgramResult result;
+  {
+    document::ScopedFileSizeLimit limit(100000);  // the picture alone is 230454 bytes
+    result = quorix({"make", "big.json", "-o", "target.qrx"});
+  }
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "quorix: cannot write 'target.qrx' (error -5013)\n");
+  EXPECT_EQ(folderNames(), before);
+  EXPECT_EQ(readFile(temp / "target.qrx"), "an older file");
 }
 
 TEST_F(DocumentCli, EachCommandExplainsItself) {

@@ -9,6 +9,7 @@
 #include "platform/alert_sink.h"
 #include "plugin_sdk/status_codes.h"
 #include "tests/document/document_fixture.h"
+#include "tests/document/synth_test_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorix::document {
@@ -304,6 +305,59 @@ TEST_F(ChunkFileTest, RunningOutOfMemoryGivesTheDirectoryCodes) {
   EXPECT_EQ(file.verify(), QX_OK);
   EXPECT_EQ(file.close(true), QX_OK);
   EXPECT_EQ(readFile(path), bytes);
+}
+
+TEST_F(ChunkFileTest, WriteFailuresAreReportedByTheOperationThatMadeThem) {
+  std::string path = temp / "full.qrx";
+  ChunkFile file;
+  ASSERT_EQ(file.open(path, true, true), QX_OK);
+  ASSERT_EQ(file.writeChunk(fourcc("KEEP"), 0, std::string(100, 'k').data(), 100), QX_OK);
+  ASSERT_EQ(file.writeChunk(fourcc("LAST"), 0, "last", 4), QX_OK);  // at 184
+  {
+    ScopedFileSizeLimit limit(200);
+    EXPECT_EQ(file.freeChunk(fourcc("KEEP"), 0), QX_OK);  // its header lies within the limit
+    EXPECT_EQ(file.writeChunk(fourcc("DATA"), 0, std::string(40, 'd').data(), 40),
+              QX_ERR_WRITE_FAILED);                       // header at 204 fails
+    EXPECT_EQ(file.chunkCount(), 3);                      // not added
+    EXPECT_EQ(file.lastError(), QX_ERR_SHORT_WRITE);
+  }
+  {
+    ScopedFileSizeLimit limit(190);
+    EXPECT_EQ(file.freeChunk(fourcc("LAST"), 0), QX_ERR_FREE_WRITE);
+    EXPECT_EQ(file.addChunk(fourcc("MORE"), 0, 4), QX_ERR_CHUNK_HEADER_WRITE);
+  }
+  {
+    ScopedFileSizeLimit limit(220);
+    EXPECT_EQ(file.writeChunk(fourcc("DATA"), 0, std::string(40, 'd').data(), 40),
+              QX_ERR_WRITE_FAILED);  // header at 204 written, data cut at 220
+  }
+  // A file that had a write error is closed without compaction.
+  std::string before = readFile(path);
+  EXPECT_EQ(file.close(true), QX_OK);
+  EXPECT_EQ(readFile(path), before);
+  EXPECT_EQ(alerts.entries.size(), 0u);
+
+  // Not even the header chunk of a new file can be written on a full device.
+  ChunkFile full;
+  if (std::filesystem::exists("/dev/full")) {
+    EXPECT_EQ(full.open("/dev/full", true, true), QX_ERR_HEADER_CHUNK_WRITE);
+  }
+}
+
+TEST_F(ChunkFileTest, CompactionThatRunsOutOfMemoryIsReported) {
+  std::string path = temp / "tight.qrx";
+  ChunkFile file;
+  ASSERT_EQ(file.open(path, true, true), QX_OK);
+  file.writeChunk(fourcc("AAAA"), 0, "a", 1);
+  file.writeChunk(fourcc("AAAA"), 0, "aaaa", 4);
+  std::string before = readFile(path);
+  {
+    ScopedAllocationFailure failure(0);
+    EXPECT_EQ(file.close(true), QX_ERR_DIRECTORY_GROW_2);
+  }
+  ASSERT_EQ(alerts.entries.size(), 1u);
+  EXPECT_EQ(alerts.entries[0].text, "Error -5003 : Fatal error accessing disk volume!");
+  EXPECT_EQ(readFile(path), before);
 }
 
 TEST(ChunkStreamTest, FieldsThatDoNotFitAreSkippedWithoutMovingTheCursor) {

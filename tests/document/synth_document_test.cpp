@@ -15,6 +15,8 @@
 #include "document/tracks.h"
 #include "plugin_sdk/status_codes.h"
 #include "tests/document/synth_test_support.h"
+#include "ui/alerts.h"
+#include "ui/string_table.h"
 
 namespace quorix::document {
 namespace {
@@ -345,27 +347,97 @@ TEST_F(SynthTest, CountsThatOverrunTheirChunksAreKeptWithinThem) {
   ASSERT_EQ(closeSynth(synth, false), QX_OK);
 }
 
-TEST_F(SynthTest, RunningOutOfMemoryWhileReadingFailsCleanly) {
-  std::string path = testing::writeRichSynth(temp / "memory.qrx");
+TEST_F(SynthTest, RunningOutOfMemoryWhileReadingGivesEachChunksCode) {
+  std::string rich = testing::writeRichSynth(temp / "memory.qrx");
+  std::string minimal = temp.write("minimal.qrx", testing::chunkFileBytes(minimalSynthChunks()));
   takeAlerts();
   // Fail the first, second, ... allocation of the read until it succeeds: each failure is
-  // reported with a code, leaves no slot and no leak, and sets the memory error.
-  int failures = 0;
-  for (long successes = 0; successes < 400; ++successes) {
-    int32_t synth;
+  // reported once with a code, leaves no slot and no leak, and sets the memory error.
+  std::set<int32_t> codes;
+  for (const std::string& path : {rich, minimal}) {
+    for (long successes = 0; successes < 400; ++successes) {
+      int32_t synth;
+      {
+        ScopedAllocationFailure failure(successes);
+        synth = openSynth(path, true);
+      }
+      if (synth >= 0) break;
+      EXPECT_EQ(memoryError(), QX_ERR_MEMORY);
+      EXPECT_EQ(synthList().count(), 0);
+      std::vector<std::string> reported = takeAlerts();
+      ASSERT_EQ(reported.size(), 1u) << successes;
+      codes.insert(alertCode(reported[0]));
+    }
+    EXPECT_EQ(synthList().count(), 1);
+    closeSynth(0, false);
+  }
+  for (int32_t code : {QX_ERR_MEMORY, QX_ERR_DIRECTORY_CREATE, QX_ERR_SYTH_OPEN, QX_ERR_WPOS_OPEN,
+                       QX_ERR_PTCH_OPEN, QX_ERR_PIXX_OPEN, QX_ERR_MVXX_OPEN, QX_ERR_3DXX_OPEN,
+                       QX_ERR_CLUT_OPEN, QX_ERR_TRSP_MEMORY, QX_ERR_BLDT_EMPTY, QX_ERR_BLDT_MEMORY,
+                       QX_ERR_BLHD_OPEN, QX_ERR_RKRD_OPEN, QX_ERR_RKTR_OPEN, QX_ERR_RKLT_OPEN}) {
+    EXPECT_EQ(codes.count(code), 1u) << code;
+  }
+}
+
+TEST_F(SynthTest, AFailedWriteFailsTheSaveWithItsChunksCode) {
+  // Where each chunk lands in a saved file.
+  std::string reference = testing::writeRichSynth(temp / "reference.qrx");
+  std::vector<uint32_t> offsets;
+  {
+    ChunkFile file;
+    ASSERT_EQ(file.open(reference, false, false), QX_OK);
+    for (int32_t i = 1; i < file.chunkCount(); ++i) offsets.push_back(file.entry(i).offset);
+  }
+  // Let the disk fill up in each chunk's header, then in its data: the save fails with that
+  // chunk's code for making it, then for writing it.
+  std::set<int32_t> codes;
+  int run = 0;
+  for (uint32_t offset : offsets) {
+    for (uint32_t into : {1u, 17u}) {
+      int32_t synth = testing::makeRichSynth(temp / ("full" + std::to_string(run++) + ".qrx"));
+      int32_t status;
+      {
+        ScopedFileSizeLimit limit(offset + into);
+        status = saveSynth(synth);
+      }
+      EXPECT_NE(status, QX_OK) << offset;
+      EXPECT_EQ(synthSlot(synth)->modified, 1u);
+      EXPECT_EQ(takeAlerts(), std::vector<std::string>{ui::errorText(status, ui::kStringDiskError)});
+      codes.insert(status);
+      closeChunkFile(synthSlot(synth)->chunkFile, false);
+      synthSlot(synth)->chunkFile = nullptr;
+      synthSlot(synth)->modified = 0;
+      closeSynth(synth, false);
+    }
+  }
+  EXPECT_EQ(codes, (std::set<int32_t>{QX_ERR_WRITE_FAILED, QX_ERR_SYTH_OPEN, QX_ERR_SYTH_RELEASE,
+                                      QX_ERR_PTCH_OPEN, QX_ERR_PTCH_RELEASE, QX_ERR_PIXX_OPEN,
+                                      QX_ERR_PIXX_RELEASE, QX_ERR_MVXX_OPEN, QX_ERR_MVXX_RELEASE,
+                                      QX_ERR_3DXX_OPEN, QX_ERR_3DXX_RELEASE, QX_ERR_CLUT_OPEN,
+                                      QX_ERR_CLUT_RELEASE, QX_ERR_RKRD_OPEN, QX_ERR_RKRD_RELEASE,
+                                      QX_ERR_RKTR_OPEN, QX_ERR_RKTR_RELEASE, QX_ERR_RKLT_OPEN,
+                                      QX_ERR_RKLT_RELEASE}));
+
+  // Running out of memory fails the save the same way.
+  codes.clear();
+  for (long successes = 0; successes < 100; ++successes) {
+    int32_t synth = testing::makeRichSynth(temp / ("memory" + std::to_string(successes) + ".qrx"));
+    int32_t status;
     {
       ScopedAllocationFailure failure(successes);
-      synth = openSynth(path, true);
+      status = saveSynth(synth);
     }
-    if (synth >= 0) break;
-    ++failures;
-    EXPECT_EQ(memoryError(), QX_ERR_MEMORY);
-    EXPECT_EQ(synthList().count(), 0);
-    std::vector<std::string> reported = takeAlerts();
-    EXPECT_EQ(reported.size(), 1u) << successes;
+    takeAlerts();
+    codes.insert(status);
+    EXPECT_EQ(synthSlot(synth)->modified, status == QX_OK ? 0u : 1u);
+    synthSlot(synth)->modified = 0;
+    closeSynth(synth, false);
+    if (status == QX_OK) break;
   }
-  EXPECT_GT(failures, 20);
-  EXPECT_EQ(synthList().count(), 1);
+  for (int32_t code : {QX_ERR_MEMORY, QX_ERR_SYTH_OPEN, QX_ERR_PTCH_OPEN, QX_ERR_PIXX_OPEN,
+                       QX_ERR_CLUT_OPEN, QX_ERR_WRITE_FAILED, QX_ERR_RKTR_OPEN, QX_ERR_RKLT_OPEN}) {
+    EXPECT_EQ(codes.count(code), 1u) << code;
+  }
 }
 
 TEST_F(SynthTest, ReadErrorsAreHeldBackWhileTheEngineRuns) {

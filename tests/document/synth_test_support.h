@@ -3,7 +3,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,34 @@
 #include "tests/support/temp_folder.h"
 
 namespace quorix::document {
+
+// Files of this process cannot grow past `bytes` for a scope: writes beyond fail as on a full
+// disk (the signal the system sends for them is ignored meanwhile).
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) {
+    previousSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~ScopedFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousSignal_);
+  }
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  void (*previousSignal_)(int) = nullptr;
+};
+
+// The code of an "Error <code> : ..." alert text, or 0.
+inline int32_t alertCode(const std::string& text) {
+  return text.rfind("Error ", 0) == 0 ? std::atoi(text.c_str() + 6) : 0;
+}
 
 class SynthTest : public ::testing::Test {
  protected:

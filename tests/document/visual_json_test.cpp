@@ -77,7 +77,7 @@ TEST_F(VisualJsonTest, ADescriptionWithItsFilesMakesTheSameVisualAgain) {
   EXPECT_EQ(readFile(temp / "extracted/transparency.bin").size(), 300u);
 
   std::string error;
-  ASSERT_TRUE(writeVisual(*first, temp / "extracted", temp / "again.qrx", &error)) << error;
+  ASSERT_EQ(VisualWrite::Written, writeVisual(*first, temp / "extracted", temp / "again.qrx", &error)) << error;
   EXPECT_EQ(synthList().count(), 0);
   std::optional<Json> second = describe(temp / "again.qrx", temp / "extracted2");
   ASSERT_TRUE(second);
@@ -87,7 +87,7 @@ TEST_F(VisualJsonTest, ADescriptionWithItsFilesMakesTheSameVisualAgain) {
   b.set("chunks", Json());
   EXPECT_EQ(a.dump(1), b.dump(1));
   // The same description made twice gives the same bytes.
-  ASSERT_TRUE(writeVisual(*second, temp / "extracted2", temp / "third.qrx", &error)) << error;
+  ASSERT_EQ(VisualWrite::Written, writeVisual(*second, temp / "extracted2", temp / "third.qrx", &error)) << error;
   EXPECT_EQ(readFile(temp / "again.qrx"), readFile(temp / "third.qrx"));
 }
 
@@ -131,7 +131,7 @@ TEST_F(VisualJsonTest, OmittedFieldsTakeTheDefaultsOfANewSynthAndPatch) {
   std::string error;
   std::optional<Json> visual =
       Json::parse(R"({"patches": [{"number": 4, "keys": [{"key": 9, "keyEffect": 5}]}]})");
-  ASSERT_TRUE(writeVisual(*visual, temp.path(), temp / "defaults.qrx", &error)) << error;
+  ASSERT_EQ(VisualWrite::Written, writeVisual(*visual, temp.path(), temp / "defaults.qrx", &error)) << error;
   int32_t synth = openSynth(temp / "defaults.qrx", true);
   ASSERT_EQ(synth, 0);
   const SynthHeader& header = *synthHeader(synth);
@@ -160,7 +160,7 @@ TEST_F(VisualJsonTest, PictureFilesGiveTheirDataAndSize) {
       {"name": "bounded", "file": "up.bmp", "bounds": [1, 2, 3, 4]},
       {"name": "jpeg", "file": "raw.jpg", "format": "JPEG", "bounds": [0, 0, 8, 8]},
       {"name": "empty"}]})");
-  ASSERT_TRUE(writeVisual(*visual, temp.path(), temp / "pictures.qrx", &error)) << error;
+  ASSERT_EQ(VisualWrite::Written, writeVisual(*visual, temp.path(), temp / "pictures.qrx", &error)) << error;
   std::optional<Json> back = describe(temp / "pictures.qrx");
   ASSERT_TRUE(back);
   const Json& p = (*back)["pictures"];
@@ -233,7 +233,7 @@ TEST_F(VisualJsonTest, TextOutsideWindows1252BecomesAQuestionMark) {
   std::string error;
   std::optional<Json> visual =
       Json::parse(R"({"patches": [{"number": 0, "name": "caf\u00e9 \u2603"}], "pictures": [{"name": "\u20ac"}]})");
-  ASSERT_TRUE(writeVisual(*visual, temp.path(), temp / "text.qrx", &error)) << error;
+  ASSERT_EQ(VisualWrite::Written, writeVisual(*visual, temp.path(), temp / "text.qrx", &error)) << error;
   int32_t synth = openSynth(temp / "text.qrx", true);
   EXPECT_EQ(nameOf(synthHeader(synth)->patchName[0]), "caf\xE9 ?");
   EXPECT_EQ(nameOf(pictureEntry(synth, 0)->name), "\x80");
