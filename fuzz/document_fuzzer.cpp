@@ -34,6 +34,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   int fd = mkstemp(pattern.data());
   if (fd >= 0) close(fd);
   gPath = pattern;
+  std::atexit([] { std::remove(gPath.c_str()); });
   quorix::platform::setAlertSink(&gAlerts);
   return 0;
 }
