@@ -26,8 +26,12 @@ function(quorix_engine_library)
   endforeach()
   target_include_directories(quorix PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(quorix PUBLIC quorix_plugin_sdk PRIVATE ${system_libs})
-  target_link_options(quorix PRIVATE
-    -Wl,--version-script=${PROJECT_SOURCE_DIR}/host/exports.map -Wl,--no-undefined)
+  target_link_options(quorix PRIVATE -Wl,--version-script=${PROJECT_SOURCE_DIR}/host/exports.map)
+  if(NOT QUORIX_FUZZ)
+    # (clang's sanitizer runtime is linked into executables only, so a fuzz build's shared
+    # library keeps those symbols undefined)
+    target_link_options(quorix PRIVATE -Wl,--no-undefined)
+  endif()
   set_target_properties(quorix PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY ${QUORIX_STAGE_DIR}
     LINK_DEPENDS ${PROJECT_SOURCE_DIR}/host/exports.map)
