@@ -1,4 +1,5 @@
 // quorix plugins: loads the plug-ins of a folder with the engine's loader and lists them.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -97,10 +98,12 @@ std::string codeText(FourCC code) {
   return text;
 }
 
-void printSection(const char* title, const std::vector<Entry>& entries) {
+// One line a record, the files padded to `width`.
+void printSection(const char* title, const std::vector<Entry>& entries, size_t width) {
   std::printf("%s (%zu)%s\n", title, entries.size(), entries.size() > 1 ? ", loaded last first" : "");
   for (const Entry& e : entries) {
-    std::string line = "  " + e.file + "  type " + codeText(e.type);
+    std::string line = "  " + e.file + std::string(width - e.file.size(), ' ') + "  type " +
+                       codeText(e.type);
     if (e.service) {
       line += "  id " + codeText(e.serviceId) + (e.published ? "  published" : "  not published") +
               "  start result " + std::to_string(e.startResult);
@@ -160,10 +163,14 @@ int runPlugins(const GlobalOptions& options, const std::vector<std::string>& arg
     return kExitOk;
   }
 
+  size_t width = 0;
+  for (const auto* list : {&effects, &importers, &services}) {
+    for (const Entry& e : *list) width = std::max(width, e.file.size());
+  }
   std::printf("Plug-ins of %s\n", folder.c_str());
-  printSection("effects", effects);
-  printSection("file importers", importers);
-  printSection("services", services);
+  printSection("effects", effects, width);
+  printSection("file importers", importers, width);
+  printSection("services", services, width);
   std::string bound;
   for (const Entry& e : effects) {
     if (e.memoryBound) bound += (bound.empty() ? "" : ", ") + e.file;

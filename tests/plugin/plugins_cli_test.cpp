@@ -69,7 +69,8 @@ TEST_F(PluginsCli, ListsEveryRecordAsJson) {
                           "start result -3"),
             std::string::npos)
       << text.out;
-  EXPECT_NE(text.out.find("memo.kpl  type 'SERV'  id 'MEMO'  published  start result 0"),
+  EXPECT_NE(text.out.find("  memo.kpl                     type 'SERV'  id 'MEMO'  published  "
+                          "start result 0\n"),
             std::string::npos)
       << text.out;
   EXPECT_NE(text.out.find("\"gMemoryService\" bound into: a.kpl\n"), std::string::npos) << text.out;
