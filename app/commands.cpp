@@ -4,11 +4,13 @@ namespace quorix::app {
 
 extern const Command kVersionCommand;
 extern const Command kPrefsCommand;
+extern const Command kBeatsCommand;
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
       kVersionCommand,
       kPrefsCommand,
+      kBeatsCommand,
   };
   return table;
 }
