@@ -31,14 +31,11 @@ struct Track {
     pattern.seconds = 60;
     pattern.bass = true;
     pattern.noise = 0.05;
-    samples = quorix::testing::synthesizeMusic(pattern).samples;
-    for (size_t start = 0; start + kBlock <= samples.size() / 2; start += kBlock) {
-      std::vector<int8_t> block(2 * kBlock);
-      for (uint32_t j = 0; j < kBlock; ++j) {
-        block[j] = static_cast<int8_t>(samples[2 * (start + j)] >> 8);
-        block[kBlock + j] = static_cast<int8_t>(samples[2 * (start + j) + 1] >> 8);
-      }
-      blocks.push_back(std::move(block));
+    const quorix::testing::SyntheticTrack music = quorix::testing::synthesizeMusic(pattern);
+    samples = music.samples;
+    for (size_t b = 0; b < music.blocks(kBlock); ++b) {
+      blocks.emplace_back(2 * kBlock);
+      music.engineBlock(b, kBlock, blocks.back().data());
     }
     mp3 = "/tmp/quorix-beat-bench-" + std::to_string(getpid()) + ".mp3";
     quorix::testing::encodeAudioFile(mp3, quorix::testing::audioFormatCases()[2], samples, 44100, 2);

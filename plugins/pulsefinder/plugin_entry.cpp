@@ -10,13 +10,13 @@ namespace {
 
 BeatTracker gTracker;
 
-uint8_t openTracker(uint32_t sampleRate, uint32_t samplesPerBlock) {
+uint8_t openTracker(uint32_t sampleRate, uint32_t samplesPerBlock) noexcept {
   return gTracker.open(sampleRate, samplesPerBlock) ? 0 : 1;
 }
 
-void closeTracker() { gTracker.close(); }
+void closeTracker() noexcept { gTracker.close(); }
 
-uint32_t processBlock(const int8_t* samples, uint32_t milliseconds) {
+uint32_t processBlock(const int8_t* samples, uint32_t milliseconds) noexcept {
   return gTracker.process(samples, milliseconds);
 }
 

@@ -92,6 +92,14 @@ SyntheticTrack synthesizeMusic(const MusicPattern& p, int rate) {
   return track;
 }
 
+void SyntheticTrack::engineBlock(size_t index, size_t size, int8_t* out) const {
+  const int16_t* frame = samples.data() + 2 * index * size;
+  for (size_t j = 0; j < size; ++j) {
+    out[j] = static_cast<int8_t>(frame[2 * j] >> 8);
+    out[size + j] = static_cast<int8_t>(frame[2 * j + 1] >> 8);
+  }
+}
+
 std::vector<int16_t> stereoTones(double seconds, double hz, double rightHz, int rate,
                                  int channels) {
   const size_t frames = static_cast<size_t>(seconds * rate);

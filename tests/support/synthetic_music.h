@@ -28,6 +28,11 @@ struct SyntheticTrack {
   std::vector<double> beats;     // s: the true beat times (kick onsets)
 
   size_t frames() const { return samples.size() / 2; }
+  // Whole blocks of `size` frames in the track.
+  size_t blocks(size_t size) const { return frames() / size; }
+  // Block `index` as the engine hands it to the beat tracker: `size` 8-bit samples of the
+  // first channel, then `size` of the second (the 16-bit samples shifted right by 8).
+  void engineBlock(size_t index, size_t size, int8_t* out) const;
 };
 
 SyntheticTrack synthesizeMusic(const MusicPattern& pattern, int sampleRate = 44100);

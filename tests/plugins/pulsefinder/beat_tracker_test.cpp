@@ -23,11 +23,8 @@ std::vector<uint32_t> answers(BeatTracker& tracker, const testing::SyntheticTrac
                               Stamp stamp) {
   std::vector<uint32_t> words;
   auto block = blockOf(1024);
-  for (size_t b = 0; (b + 1) * 1024 <= track.frames(); ++b) {
-    for (size_t j = 0; j < 1024; ++j) {
-      block[j] = static_cast<int8_t>(track.samples[2 * (b * 1024 + j)] >> 8);
-      block[1024 + j] = static_cast<int8_t>(track.samples[2 * (b * 1024 + j) + 1] >> 8);
-    }
+  for (size_t b = 0; b < track.blocks(1024); ++b) {
+    track.engineBlock(b, 1024, block.get());
     words.push_back(tracker.process(block.get(), stamp(b)));
   }
   return words;

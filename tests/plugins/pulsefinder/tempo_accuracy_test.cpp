@@ -26,11 +26,8 @@ std::vector<Beat> track(const testing::SyntheticTrack& music) {
   EXPECT_TRUE(tracker.open(44100, 1024));
   std::vector<int8_t> block(2048);
   std::vector<Beat> beats;
-  for (size_t b = 0; (b + 1) * 1024 <= music.frames(); ++b) {
-    for (size_t j = 0; j < 1024; ++j) {
-      block[j] = static_cast<int8_t>(music.samples[2 * (b * 1024 + j)] >> 8);
-      block[1024 + j] = static_cast<int8_t>(music.samples[2 * (b * 1024 + j) + 1] >> 8);
-    }
+  for (size_t b = 0; b < music.blocks(1024); ++b) {
+    music.engineBlock(b, 1024, block.data());
     const uint32_t stamp = static_cast<uint32_t>(b * 1024 * 1000 / 44100);
     const uint32_t word = tracker.process(block.data(), stamp);
     if (word != 0) beats.push_back({stamp / 1000.0, word >> 16});
