@@ -7,6 +7,7 @@ extern const Command kPrefsCommand;
 extern const Command kInfoCommand;
 extern const Command kMakeCommand;
 extern const Command kVerifyCommand;
+extern const Command kBeatsCommand;
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
@@ -15,6 +16,7 @@ const std::vector<Command>& commands() {
       kInfoCommand,
       kMakeCommand,
       kVerifyCommand,
+      kBeatsCommand,
   };
   return table;
 }
