@@ -7,6 +7,7 @@ extern const Command kPrefsCommand;
 extern const Command kInfoCommand;
 extern const Command kMakeCommand;
 extern const Command kVerifyCommand;
+extern const Command kBeatsCommand;
 extern const Command kPluginsCommand;
 
 const std::vector<Command>& commands() {
@@ -16,6 +17,7 @@ const std::vector<Command>& commands() {
       kInfoCommand,
       kMakeCommand,
       kVerifyCommand,
+      kBeatsCommand,
       kPluginsCommand,
   };
   return table;
