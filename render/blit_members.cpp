@@ -1,0 +1,153 @@
+#include "render/blit_members.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "render/blit_vector.h"
+#include "render/pixel_access.h"
+
+namespace quorix::render {
+namespace {
+
+// One row of a copy: source column (acc + i * step) >> 16 for destination pixel i.
+template <typename Pixel, bool Simd>
+void copyRow(uint8_t* d, const uint8_t* sourceRow, int64_t acc, int64_t step, int count) {
+  constexpr int kSize = sizeof(Pixel);
+  if constexpr (Simd) {
+    if (step == 0x10000) {
+      std::memmove(d, sourceRow + (acc >> 16) * kSize, static_cast<size_t>(count) * kSize);
+      return;
+    }
+#if QUORIX_BLIT_VECTOR
+    // Doubling and quadrupling: each source pixel written 2 or 4 times in a row.
+    if ((acc & 0xFFFF) == 0 && (step == 0x8000 || step == 0x4000)) {
+      const uint8_t* s = sourceRow + (acc >> 16) * kSize;
+      int done = step == 0x8000 ? repeatPixels<Pixel, 2>(d, s, count)
+                                : repeatPixels<Pixel, 4>(d, s, count);
+      acc += done * step;
+      d += done * kSize;
+      count -= done;
+    }
+#endif
+  }
+  for (int i = 0; i < count; ++i, acc += step) {
+    storePixel<Pixel>(d + i * kSize, loadPixel<Pixel>(sourceRow + (acc >> 16) * kSize));
+  }
+}
+
+// Source pixels of a scaled row, gathered into `out`.
+template <typename Pixel>
+void gatherRow(uint8_t* out, const uint8_t* sourceRow, int64_t acc, int64_t step, int count) {
+  for (int i = 0; i < count; ++i, acc += step) {
+    storePixel<Pixel>(out + i * sizeof(Pixel), loadPixel<Pixel>(sourceRow + (acc >> 16) * sizeof(Pixel)));
+  }
+}
+
+// One stretch of a mixing or key row: d, s and w point at `count` pixels each, `weights` at
+// one mask byte per pixel.
+template <BlitOp Op, typename Pixel, bool Simd>
+void mixRow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weights, int count,
+            const BlendParams& params) {
+  constexpr int kSize = sizeof(Pixel);
+  int i = 0;
+#if QUORIX_BLIT_VECTOR
+  if constexpr (Simd && kHasVector<Op, Pixel>) {
+    constexpr bool kTwoRules = sizeof(Pixel) == 2 && (Op == BlitOp::Fade || Op == BlitOp::Mask);
+    if (!kTwoRules || params.simdRule) {
+      constexpr int kPerVector = 16 / kSize;
+      for (; i + kPerVector <= count; i += kPerVector) {
+        store16(d + i * kSize, applyVector<Op, Pixel>(s + i * kSize,
+                                                      kReadsWork<Op> ? w + i * kSize : nullptr,
+                                                      d + i * kSize, weights + i, params));
+      }
+    }
+  }
+#endif
+  for (; i < count; ++i) {
+    Pixel work = 0;
+    if constexpr (kReadsWork<Op>) work = loadPixel<Pixel>(w + i * kSize);
+    int a = kWeightFromMask<Op, Pixel> ? weights[i] : params.level;
+    storePixel<Pixel>(d + i * kSize,
+                      applyRule<Op, Pixel>(loadPixel<Pixel>(s + i * kSize), work,
+                                           loadPixel<Pixel>(d + i * kSize), a, params));
+  }
+}
+
+template <BlitOp Op, typename Pixel, bool Simd>
+void runBlit(const BlitJob& job) {
+  constexpr int kSize = sizeof(Pixel);
+  constexpr int kChunk = 256;
+  const BlitPlan& plan = job.plan;
+  BlendParams params = job.params;
+  params.simdRule = Simd && plan.width > 8;
+  alignas(16) uint8_t gathered[kChunk * kSize];
+  alignas(16) uint8_t weights[kChunk + 8];
+  int64_t maskColumnStep = 0, maskRowStep = 0;
+  if constexpr (kWeightFromMask<Op, Pixel>) {
+    // The whole mask is stretched over the drawn rectangle.
+    maskColumnStep = (int64_t{job.maskWidth} << 16) / plan.width;
+    maskRowStep = (int64_t{job.maskHeight} << 16) / plan.height;
+  }
+  for (int j = 0; j < plan.height; ++j) {
+    uint8_t* d = job.destination + static_cast<ptrdiff_t>(j) * job.destinationRowBytes;
+    const uint8_t* sourceRow =
+        job.source + static_cast<ptrdiff_t>((job.rowAcc + j * plan.yStep) >> 16) * job.sourceRowBytes;
+    if constexpr (Op == BlitOp::Copy) {
+      copyRow<Pixel, Simd>(d, sourceRow, job.colAcc, plan.xStep, plan.width);
+    } else {
+      const uint8_t* w = nullptr;
+      if constexpr (kReadsWork<Op>) w = job.work + static_cast<ptrdiff_t>(j) * job.workRowBytes;
+      const uint8_t* maskRow = nullptr;
+      if constexpr (kWeightFromMask<Op, Pixel>) {
+        maskRow = job.mask + static_cast<ptrdiff_t>((j * maskRowStep) >> 16) * job.maskRowBytes;
+      }
+      for (int start = 0; start < plan.width; start += kChunk) {
+        int count = std::min(kChunk, plan.width - start);
+        const uint8_t* s = gathered;
+        int64_t acc = job.colAcc + start * plan.xStep;
+        if (plan.xStep == 0x10000) {
+          s = sourceRow + (acc >> 16) * kSize;
+        } else {
+          gatherRow<Pixel>(gathered, sourceRow, acc, plan.xStep, count);
+        }
+        if constexpr (kWeightFromMask<Op, Pixel>) {
+          for (int i = 0; i < count; ++i) {
+            // Opacities run 0..127; larger bytes written by plug-ins count as 127.
+            weights[i] = std::min<uint8_t>(maskRow[((start + i) * maskColumnStep) >> 16], 127);
+          }
+        }
+        mixRow<Op, Pixel, Simd>(d + start * kSize, s, kReadsWork<Op> ? w + start * kSize : nullptr,
+                                weights, count, params);
+      }
+    }
+  }
+}
+
+struct MemberSet {
+  BlitMember byOp[kBlitOpCount];
+};
+
+template <typename Pixel, bool Simd>
+constexpr MemberSet kMemberSet = {{
+    &runBlit<BlitOp::Copy, Pixel, Simd>,
+    &runBlit<BlitOp::Key, Pixel, Simd>,
+    &runBlit<BlitOp::Mix, Pixel, Simd>,
+    &runBlit<BlitOp::Fade, Pixel, Simd>,
+    &runBlit<BlitOp::Mask, Pixel, Simd>,
+}};
+
+// By path (reference, SIMD) and depth (8, 16, 32).
+constexpr const MemberSet* kMembers[2][3] = {
+    {&kMemberSet<uint8_t, false>, &kMemberSet<uint16_t, false>, &kMemberSet<uint32_t, false>},
+    {&kMemberSet<uint8_t, true>, &kMemberSet<uint16_t, true>, &kMemberSet<uint32_t, true>},
+};
+
+}  // namespace
+
+BlitMember blitMember(BlitOp op, uint32_t depth, bool simd) {
+  int depthIndex = depth == 8 ? 0 : depth == 16 ? 1 : depth == 32 ? 2 : -1;
+  if (depthIndex < 0) return nullptr;
+  return kMembers[simd ? 1 : 0][depthIndex]->byOp[static_cast<int>(op)];
+}
+
+}  // namespace quorix::render
