@@ -95,10 +95,11 @@ void blit(const BufferDesc& source, const BufferDesc& destination, const Rect16&
     int ceiling = noTables ? 0 : frame.levelCeiling;
     int level = call.params.level;
     int k = level / step - 1;
-    if (k < 0) return;
     if (call.op != BlitOp::Mask && level >= ceiling) {
       call.op = BlitOp::Copy;
       mode = QX_BLIT_COPY;
+    } else if (k < 0) {
+      return;  // below the first level
     } else {
       work = workBufferDescriptor(frame);
       if (!usable(work, call.depth)) return;

@@ -16,11 +16,9 @@ struct RgbColor {
   uint16_t red = 0;
   uint16_t green = 0;
   uint16_t blue = 0;
-};
 
-inline bool operator==(const RgbColor& a, const RgbColor& b) {
-  return a.red == b.red && a.green == b.green && a.blue == b.blue;
-}
+  bool operator==(const RgbColor&) const = default;
+};
 
 // A colour with 8-bit components, each widened by repeating its byte (0xCC -> 0xCCCC).
 constexpr RgbColor rgb8(uint8_t red, uint8_t green, uint8_t blue) {
