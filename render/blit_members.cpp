@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/cpu_features.h"
 #include "render/blit_vector.h"
 #include "render/pixel_access.h"
+
+// The vector helpers take 32-byte vectors by value; they are always inlined into the row
+// functions compiled for that width, so the calling-convention note does not apply.
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace quorix::render {
 namespace {
@@ -18,7 +23,7 @@ void copyRow(uint8_t* d, const uint8_t* sourceRow, int64_t acc, int64_t step, in
       std::memmove(d, sourceRow + (acc >> 16) * kSize, static_cast<size_t>(count) * kSize);
       return;
     }
-#if QUORIX_BLIT_VECTOR
+#if QUORIX_BLIT_WIDE
     // Doubling and quadrupling: each source pixel written 2 or 4 times in a row.
     if ((acc & 0xFFFF) == 0 && (step == 0x8000 || step == 0x4000)) {
       const uint8_t* s = sourceRow + (acc >> 16) * kSize;
@@ -50,19 +55,17 @@ void mixRow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weigh
             const BlendParams& params) {
   constexpr int kSize = sizeof(Pixel);
   int i = 0;
-#if QUORIX_BLIT_VECTOR
   if constexpr (Simd && kHasVector<Op, Pixel>) {
     constexpr bool kTwoRules = sizeof(Pixel) == 2 && (Op == BlitOp::Fade || Op == BlitOp::Mask);
     if (!kTwoRules || params.simdRule) {
-      constexpr int kPerVector = 16 / kSize;
-      for (; i + kPerVector <= count; i += kPerVector) {
-        store16(d + i * kSize, applyVector<Op, Pixel>(s + i * kSize,
-                                                      kReadsWork<Op> ? w + i * kSize : nullptr,
-                                                      d + i * kSize, weights + i, params));
-      }
+#if QUORIX_BLIT_WIDE
+      if (params.wideVectors) i = vectorRowWide<Op, Pixel>(d, s, w, weights, count, params);
+#endif
+      i += vectorRowNarrow<Op, Pixel>(d + i * kSize, s + i * kSize,
+                                      kReadsWork<Op> ? w + i * kSize : nullptr, weights + i,
+                                      count - i, params);
     }
   }
-#endif
   for (; i < count; ++i) {
     Pixel work = 0;
     if constexpr (kReadsWork<Op>) work = loadPixel<Pixel>(w + i * kSize);
@@ -73,6 +76,18 @@ void mixRow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weigh
   }
 }
 
+// The mask bytes of `count` destination pixels, column (acc + i * step) >> 16 of the mask
+// row. Opacities run 0..127; larger bytes written by plug-ins count as 127.
+void sampleMask(uint8_t* weights, const uint8_t* maskRow, int64_t acc, int64_t step, int count) {
+  int i = 0;
+#if QUORIX_BLIT_WIDE
+  // A half-size mask over the whole frame: each mask byte serves two pixels.
+  if (step == 0x8000 && (acc & 0xFFFF) == 0) i = repeatPixels<uint8_t, 2>(weights, maskRow + (acc >> 16), count);
+#endif
+  for (acc += i * step; i < count; ++i, acc += step) weights[i] = maskRow[acc >> 16];
+  for (i = 0; i < count; ++i) weights[i] = std::min<uint8_t>(weights[i], 127);
+}
+
 template <BlitOp Op, typename Pixel, bool Simd>
 void runBlit(const BlitJob& job) {
   constexpr int kSize = sizeof(Pixel);
@@ -80,6 +95,7 @@ void runBlit(const BlitJob& job) {
   const BlitPlan& plan = job.plan;
   BlendParams params = job.params;
   params.simdRule = Simd && plan.width > 8;
+  params.wideVectors = Simd && platform::processorFeatures().wideVectors != 0;
   alignas(16) uint8_t gathered[kChunk * kSize];
   alignas(16) uint8_t weights[kChunk + 8];
   int64_t maskColumnStep = 0, maskRowStep = 0;
@@ -87,6 +103,13 @@ void runBlit(const BlitJob& job) {
     // The whole mask is stretched over the drawn rectangle.
     maskColumnStep = (int64_t{job.maskWidth} << 16) / plan.width;
     maskRowStep = (int64_t{job.maskHeight} << 16) / plan.height;
+  }
+  if (Op == BlitOp::Copy && Simd && plan.sameSize() && job.sourceRowBytes == job.destinationRowBytes &&
+      job.sourceRowBytes == plan.width * kSize) {
+    // Both buffers hold these rows back to back: one move.
+    std::memmove(job.destination, job.source + (job.rowAcc >> 16) * job.sourceRowBytes + (job.colAcc >> 16) * kSize,
+                 static_cast<size_t>(plan.height) * plan.width * kSize);
+    return;
   }
   for (int j = 0; j < plan.height; ++j) {
     uint8_t* d = job.destination + static_cast<ptrdiff_t>(j) * job.destinationRowBytes;
@@ -111,10 +134,7 @@ void runBlit(const BlitJob& job) {
           gatherRow<Pixel>(gathered, sourceRow, acc, plan.xStep, count);
         }
         if constexpr (kWeightFromMask<Op, Pixel>) {
-          for (int i = 0; i < count; ++i) {
-            // Opacities run 0..127; larger bytes written by plug-ins count as 127.
-            weights[i] = std::min<uint8_t>(maskRow[((start + i) * maskColumnStep) >> 16], 127);
-          }
+          sampleMask(weights, maskRow, start * maskColumnStep, maskColumnStep, count);
         }
         mixRow<Op, Pixel, Simd>(d + start * kSize, s, kReadsWork<Op> ? w + start * kSize : nullptr,
                                 weights, count, params);

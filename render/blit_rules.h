@@ -26,6 +26,7 @@ struct BlendParams {
   // 16-bit level and mask mixes: the SIMD rule (rows of more than 8 pixels when the
   // processor flag allows it) instead of the table rule.
   bool simdRule = false;
+  bool wideVectors = false;  // the SIMD path may use 32-byte vectors
 };
 
 // Whether a member reads the WorkBuffer, and whether its weight comes from the AlphaMask.

@@ -1,133 +1,204 @@
-// The SIMD forms of the blit rules: 16 bytes of pixels at a time (SSE2 on x86-64). Each gives
-// exactly the pixels of applyRule with the same parameters; members without a SIMD form
-// (copies, which move memory, and the table look-ups of 8-bit mixes) report kHasVector false.
+// The SIMD forms of the blit rules. Each rule is written once over a vector of `Bytes` bytes
+// (the compiler's vector extensions) and instantiated for 16-byte vectors (SSE2 on x86-64) and
+// for 32-byte ones (AVX2, chosen at run time where the processor has it). Every form gives
+// exactly the pixels of applyRule with the same parameters; members without one (copies,
+// which move memory, and the table look-ups of 8-bit mixes) report kHasVector false.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "render/blit_rules.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__GNUC__)
 #define QUORIX_BLIT_VECTOR 1
 #else
 #define QUORIX_BLIT_VECTOR 0
 #endif
 
-namespace quorix::render {
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#define QUORIX_BLIT_WIDE 1
+#else
+#define QUORIX_BLIT_WIDE 0
+#endif
 
-#if QUORIX_BLIT_VECTOR
+namespace quorix::render {
 
 template <BlitOp Op, typename Pixel>
 inline constexpr bool kHasVector =
-    Op == BlitOp::Key || (Op != BlitOp::Copy && sizeof(Pixel) > 1);
+    QUORIX_BLIT_VECTOR && (Op == BlitOp::Key || (Op != BlitOp::Copy && sizeof(Pixel) > 1));
 
-inline __m128i load16(const uint8_t* at) {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+#if QUORIX_BLIT_VECTOR
+
+// The helpers below pass vectors by value but are always inlined into the row functions that
+// are compiled for their width, so their calling convention never matters.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#define QUORIX_VECTOR_INLINE inline __attribute__((always_inline))
+
+template <int Bytes>
+struct Vectors {
+  typedef uint8_t u8 __attribute__((vector_size(Bytes)));
+  typedef uint16_t u16 __attribute__((vector_size(Bytes)));
+  typedef int16_t i16 __attribute__((vector_size(Bytes)));
+  typedef uint32_t u32 __attribute__((vector_size(Bytes)));
+  typedef uint8_t halfU8 __attribute__((vector_size(Bytes / 2)));  // one byte per 16-bit lane
+  typedef uint16_t wideU16 __attribute__((vector_size(Bytes * 2)));  // one lane per byte
+};
+
+template <typename Vector>
+QUORIX_VECTOR_INLINE Vector loadVector(const uint8_t* at) {
+  Vector v;
+  std::memcpy(&v, at, sizeof(Vector));
+  return v;
 }
+
+template <typename Vector>
+QUORIX_VECTOR_INLINE void storeVector(uint8_t* at, Vector v) {
+  std::memcpy(at, &v, sizeof(Vector));
+}
+
+// The lanes of a pixel type: u8, u16 or u32.
+template <typename Pixel, int Bytes>
+using PixelLanes = std::conditional_t<
+    sizeof(Pixel) == 1, typename Vectors<Bytes>::u8,
+    std::conditional_t<sizeof(Pixel) == 2, typename Vectors<Bytes>::u16, typename Vectors<Bytes>::u32>>;
+
+// One channel of the SIMD rule, kept in place at bit `Shift`: w + floor((s - w) * a / 128).
+// With d the signed channel difference, the value added to w in place is
+// floor(d * a * 2^Shift / 128). Below bit 7 that is (d * a) >> (7 - Shift), exact in 16 bits;
+// from bit 7 on it is the whole number d * 2^(Shift - 7) * a, which may wrap in 16 bits — the
+// sum with w is a valid channel, so the final mask undoes the wrap.
+template <int Shift, int Bits, int Bytes>
+QUORIX_VECTOR_INLINE typename Vectors<Bytes>::u16 mixChannel(typename Vectors<Bytes>::u16 s,
+                                                             typename Vectors<Bytes>::u16 w,
+                                                             typename Vectors<Bytes>::u16 a) {
+  using u16 = typename Vectors<Bytes>::u16;
+  using i16 = typename Vectors<Bytes>::i16;
+  constexpr uint16_t kMask = ((1u << Bits) - 1) << Shift;
+  u16 sc = s & kMask;
+  u16 wc = w & kMask;
+  u16 added;
+  if constexpr (Shift < 7) {
+    i16 product = reinterpret_cast<i16>(sc - wc) >> Shift;
+    product = reinterpret_cast<i16>(reinterpret_cast<u16>(product) * a);
+    added = reinterpret_cast<u16>(product >> (7 - Shift));
+  } else {
+    added = ((sc >> 7) - (wc >> 7)) * a;
+  }
+  return (wc + added) & kMask;
+}
+
+template <BlitOp Op, typename Pixel, bool Is565, int Bytes>
+QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, const uint8_t* w,
+                                                          const uint8_t* d,
+                                                          const uint8_t* weights,
+                                                          const BlendParams& p) {
+  using V = Vectors<Bytes>;
+  using Lanes = PixelLanes<Pixel, Bytes>;
+  Lanes source = loadVector<Lanes>(s);
+  if constexpr (Op == BlitOp::Key) {
+    Lanes key;
+    if constexpr (sizeof(Pixel) == 1) {
+      key = reinterpret_cast<Lanes>(source == 0);
+    } else if constexpr (sizeof(Pixel) == 2) {
+      key = reinterpret_cast<Lanes>(source == 0x7FFF);
+    } else {
+      key = reinterpret_cast<Lanes>((source & 0xFFFFFF) == 0xFFFFFF);
+    }
+    return (key & loadVector<Lanes>(d)) | (~key & source);
+  } else if constexpr (Op == BlitOp::Mix && sizeof(Pixel) == 2) {
+    constexpr uint16_t kGreen = Is565 ? 0x7C0 : 0x3E0;
+    constexpr uint16_t kRed = Is565 ? 0xF800 : 0x7C00;
+    Lanes work = loadVector<Lanes>(w);
+    Lanes b = ((source & 0x1F) + (work & 0x1F)) >> 1;
+    Lanes g = (((source & kGreen) + (work & kGreen)) >> 1) & kGreen;
+    Lanes r = (((source & kRed) >> 1) + ((work & kRed) >> 1)) & kRed;
+    return b | g | r;
+  } else if constexpr (Op == BlitOp::Mix) {
+    // (s & w) + ((s ^ w) >> 1) per byte is the floor of the mean without carries.
+    Lanes work = loadVector<Lanes>(w);
+    return ((source & work) + (((source ^ work) >> 1) & 0x7F7F7F7F)) & 0xFFFFFF;
+  } else if constexpr (sizeof(Pixel) == 2) {
+    typename V::u16 a;
+    if constexpr (kWeightFromMask<Op, Pixel>) {
+      a = __builtin_convertvector(loadVector<typename V::halfU8>(weights), typename V::u16);
+    } else {
+      a = typename V::u16{} + static_cast<uint16_t>(p.level);
+    }
+    Lanes work = loadVector<Lanes>(w);
+    if constexpr (Is565) {
+      return mixChannel<11, 5, Bytes>(source, work, a) | mixChannel<5, 6, Bytes>(source, work, a) |
+             mixChannel<0, 5, Bytes>(source, work, a);
+    } else {
+      return mixChannel<10, 5, Bytes>(source, work, a) | mixChannel<5, 5, Bytes>(source, work, a) |
+             mixChannel<0, 5, Bytes>(source, work, a);
+    }
+  } else {
+    // Each colour byte (s * 2L + w * (256 - 2L)) >> 8, the multiply table's sum; fourth byte 0.
+    using Wide = typename V::wideU16;
+    Wide sourceBytes = __builtin_convertvector(loadVector<typename V::u8>(s), Wide);
+    Wide workBytes = __builtin_convertvector(loadVector<typename V::u8>(w), Wide);
+    Wide mixed = (sourceBytes * static_cast<uint16_t>(2 * p.level) +
+                  workBytes * static_cast<uint16_t>(256 - 2 * p.level)) >> 8;
+    return reinterpret_cast<Lanes>(__builtin_convertvector(mixed, typename V::u8)) & 0xFFFFFF;
+  }
+}
+
+// The rule over whole vectors of a row; returns the number of pixels done (the rest is left
+// to the scalar rule).
+template <BlitOp Op, typename Pixel, bool Is565, int Bytes>
+QUORIX_VECTOR_INLINE int vectorRowOf(uint8_t* d, const uint8_t* s, const uint8_t* w,
+                                     const uint8_t* weights, int count, const BlendParams& p) {
+  constexpr int kSize = sizeof(Pixel);
+  constexpr int kPerVector = Bytes / kSize;
+  int i = 0;
+  for (; i + kPerVector <= count; i += kPerVector) {
+    storeVector(d + i * kSize, applyVector<Op, Pixel, Is565, Bytes>(
+                                   s + i * kSize, kReadsWork<Op> ? w + i * kSize : nullptr,
+                                   d + i * kSize, weights + i, p));
+  }
+  return i;
+}
+
+template <BlitOp Op, typename Pixel, int Bytes>
+QUORIX_VECTOR_INLINE int vectorRow(uint8_t* d, const uint8_t* s, const uint8_t* w,
+                                   const uint8_t* weights, int count, const BlendParams& p) {
+  return p.is565 ? vectorRowOf<Op, Pixel, true, Bytes>(d, s, w, weights, count, p)
+                 : vectorRowOf<Op, Pixel, false, Bytes>(d, s, w, weights, count, p);
+}
+
+template <BlitOp Op, typename Pixel>
+int vectorRowNarrow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weights,
+                    int count, const BlendParams& p) {
+  return vectorRow<Op, Pixel, 16>(d, s, w, weights, count, p);
+}
+
+#if QUORIX_BLIT_WIDE
+template <BlitOp Op, typename Pixel>
+__attribute__((target("avx2"))) int vectorRowWide(uint8_t* d, const uint8_t* s, const uint8_t* w,
+                                                  const uint8_t* weights, int count,
+                                                  const BlendParams& p) {
+  return vectorRow<Op, Pixel, 32>(d, s, w, weights, count, p);
+}
+#endif
+
+#pragma GCC diagnostic pop
+
+#endif  // QUORIX_BLIT_VECTOR
+
+#if QUORIX_BLIT_WIDE
+
 inline void store16(uint8_t* at, __m128i value) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(at), value);
 }
-inline __m128i splat16(int value) { return _mm_set1_epi16(static_cast<short>(value)); }
-inline __m128i splat32(uint32_t value) { return _mm_set1_epi32(static_cast<int>(value)); }
-
-// Lanes of all ones where the source pixel is the key.
-template <typename Pixel>
-inline __m128i keyLanes(__m128i s) {
-  if constexpr (sizeof(Pixel) == 1) {
-    return _mm_cmpeq_epi8(s, _mm_setzero_si128());
-  } else if constexpr (sizeof(Pixel) == 2) {
-    return _mm_cmpeq_epi16(s, splat16(0x7FFF));
-  } else {
-    return _mm_cmpeq_epi32(_mm_and_si128(s, splat32(0xFFFFFF)), splat32(0xFFFFFF));
-  }
-}
-
-template <bool Is565>
-inline __m128i average16x8(__m128i s, __m128i w) {
-  const __m128i blue = splat16(0x1F);
-  const __m128i green = splat16(Is565 ? 0x7C0 : 0x3E0);
-  const __m128i red = splat16(Is565 ? 0xF800 : 0x7C00);
-  __m128i b = _mm_srli_epi16(_mm_add_epi16(_mm_and_si128(s, blue), _mm_and_si128(w, blue)), 1);
-  __m128i g = _mm_and_si128(
-      _mm_srli_epi16(_mm_add_epi16(_mm_and_si128(s, green), _mm_and_si128(w, green)), 1), green);
-  __m128i r = _mm_and_si128(_mm_add_epi16(_mm_srli_epi16(_mm_and_si128(s, red), 1),
-                                          _mm_srli_epi16(_mm_and_si128(w, red), 1)),
-                            red);
-  return _mm_or_si128(_mm_or_si128(b, g), r);
-}
-
-inline __m128i average32x4(__m128i s, __m128i w) {
-  // (s & w) + ((s ^ w) >> 1) per byte is the floor of the mean without overflow.
-  __m128i half = _mm_and_si128(_mm_srli_epi16(_mm_xor_si128(s, w), 1), _mm_set1_epi8(0x7F));
-  return _mm_and_si128(_mm_add_epi8(_mm_and_si128(s, w), half), splat32(0xFFFFFF));
-}
-
-// One channel of the SIMD rule: w + (((s - w) * a) >> 7), the products fit in 16 bits.
-template <int Shift, int Mask>
-inline __m128i mixChannel16(__m128i s, __m128i w, __m128i a) {
-  const __m128i mask = splat16(Mask);
-  __m128i sc = _mm_and_si128(_mm_srli_epi16(s, Shift), mask);
-  __m128i wc = _mm_and_si128(_mm_srli_epi16(w, Shift), mask);
-  __m128i product = _mm_srai_epi16(_mm_mullo_epi16(_mm_sub_epi16(sc, wc), a), 7);
-  return _mm_slli_epi16(_mm_and_si128(_mm_add_epi16(wc, product), mask), Shift);
-}
-
-template <bool Is565>
-inline __m128i simdMix16x8(__m128i s, __m128i w, __m128i a) {
-  if constexpr (Is565) {
-    return _mm_or_si128(_mm_or_si128(mixChannel16<11, 31>(s, w, a), mixChannel16<5, 63>(s, w, a)),
-                        mixChannel16<0, 31>(s, w, a));
-  } else {
-    return _mm_or_si128(_mm_or_si128(mixChannel16<10, 31>(s, w, a), mixChannel16<5, 31>(s, w, a)),
-                        mixChannel16<0, 31>(s, w, a));
-  }
-}
-
-// Each colour byte (s * 2L + w * (256 - 2L)) >> 8, the multiply table's sum; fourth byte 0.
-inline __m128i levelMix32x4(__m128i s, __m128i w, __m128i sourceWeight, __m128i workWeight) {
-  const __m128i zero = _mm_setzero_si128();
-  auto half = [&](__m128i sh, __m128i wh) {
-    return _mm_srli_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(sh, sourceWeight), _mm_mullo_epi16(wh, workWeight)), 8);
-  };
-  __m128i low = half(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(w, zero));
-  __m128i high = half(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(w, zero));
-  return _mm_and_si128(_mm_packus_epi16(low, high), splat32(0xFFFFFF));
-}
-
-// 16 bytes of destination pixels by the member's rule. `weights` holds one mask byte per
-// pixel for mask mixes at 16 bits.
-template <BlitOp Op, typename Pixel>
-inline __m128i applyVector(const uint8_t* s, const uint8_t* w, const uint8_t* d,
-                           const uint8_t* weights, const BlendParams& p) {
-  __m128i source = load16(s);
-  if constexpr (Op == BlitOp::Key) {
-    __m128i key = keyLanes<Pixel>(source);
-    return _mm_or_si128(_mm_and_si128(key, load16(d)), _mm_andnot_si128(key, source));
-  } else if constexpr (Op == BlitOp::Mix && sizeof(Pixel) == 2) {
-    return p.is565 ? average16x8<true>(source, load16(w)) : average16x8<false>(source, load16(w));
-  } else if constexpr (Op == BlitOp::Mix) {
-    return average32x4(source, load16(w));
-  } else if constexpr (sizeof(Pixel) == 2) {
-    __m128i a;
-    if constexpr (kWeightFromMask<Op, Pixel>) {
-      a = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(weights)),
-                            _mm_setzero_si128());
-    } else {
-      a = splat16(p.level);
-    }
-    return p.is565 ? simdMix16x8<true>(source, load16(w), a)
-                   : simdMix16x8<false>(source, load16(w), a);
-  } else {
-    return levelMix32x4(source, load16(w), splat16(2 * p.level), splat16(256 - 2 * p.level));
-  }
-}
 
 // Writes each of n source pixels `Factor` times (2 or 4) in a row: the pixels of a scaled copy
-// whose step is exactly 1 / Factor and whose first column is not clipped. Returns how many
-// destination pixels were written (a multiple of 16 bytes); the caller finishes the rest.
+// whose step is exactly 1 / Factor and whose first column falls on a source pixel. Returns how
+// many destination pixels were written (a multiple of 16 bytes); the caller finishes the rest.
 template <typename Pixel, int Factor>
 inline int repeatPixels(uint8_t* d, const uint8_t* s, int count) {
   constexpr int kPerStore = 16 / sizeof(Pixel);
@@ -164,11 +235,6 @@ inline int repeatPixels(uint8_t* d, const uint8_t* s, int count) {
   return i;
 }
 
-#else
-
-template <BlitOp Op, typename Pixel>
-inline constexpr bool kHasVector = false;
-
-#endif
+#endif  // QUORIX_BLIT_WIDE
 
 }  // namespace quorix::render
