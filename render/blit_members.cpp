@@ -1,3 +1,8 @@
+// The vector helpers take 32-byte vectors by value; they are always inlined into the row
+// functions compiled for that width, so the calling-convention note does not apply. (Before
+// the includes: the note is reported where the helpers are defined.)
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 #include "render/blit_members.h"
 
 #include <algorithm>
@@ -6,10 +11,6 @@
 #include "platform/cpu_features.h"
 #include "render/blit_vector.h"
 #include "render/pixel_access.h"
-
-// The vector helpers take 32-byte vectors by value; they are always inlined into the row
-// functions compiled for that width, so the calling-convention note does not apply.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace quorix::render {
 namespace {
@@ -97,7 +98,11 @@ void runBlit(const BlitJob& job) {
   params.simdRule = Simd && plan.width > 8;
   params.wideVectors = Simd && platform::processorFeatures().wideVectors != 0;
   alignas(16) uint8_t gathered[kChunk * kSize];
-  alignas(16) uint8_t weights[kChunk + 8];
+  // Mask bytes of a whole row (rows share mask rows, so a row's bytes often serve the next
+  // one too), or of one chunk of a row wider than this.
+  constexpr int kRowWeights = kWeightFromMask<Op, Pixel> ? 4096 : 1;
+  alignas(16) uint8_t weights[kRowWeights];
+  const uint8_t* sampledRow = nullptr;
   int64_t maskColumnStep = 0, maskRowStep = 0;
   if constexpr (kWeightFromMask<Op, Pixel>) {
     // The whole mask is stretched over the drawn rectangle.
@@ -133,11 +138,18 @@ void runBlit(const BlitJob& job) {
         } else {
           gatherRow<Pixel>(gathered, sourceRow, acc, plan.xStep, count);
         }
+        const uint8_t* chunkWeights = weights;
         if constexpr (kWeightFromMask<Op, Pixel>) {
-          sampleMask(weights, maskRow, start * maskColumnStep, maskColumnStep, count);
+          if (plan.width <= kRowWeights) {
+            if (maskRow != sampledRow) sampleMask(weights, maskRow, 0, maskColumnStep, plan.width);
+            sampledRow = maskRow;
+            chunkWeights = weights + start;
+          } else {
+            sampleMask(weights, maskRow, start * maskColumnStep, maskColumnStep, count);
+          }
         }
         mixRow<Op, Pixel, Simd>(d + start * kSize, s, kReadsWork<Op> ? w + start * kSize : nullptr,
-                                weights, count, params);
+                                chunkWeights, count, params);
       }
     }
   }

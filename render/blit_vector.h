@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "render/blit_rules.h"
+#include "render/pixel_access.h"
 
 #if defined(__GNUC__)
 #define QUORIX_BLIT_VECTOR 1
@@ -32,11 +33,6 @@ inline constexpr bool kHasVector =
 
 #if QUORIX_BLIT_VECTOR
 
-// The helpers below pass vectors by value but are always inlined into the row functions that
-// are compiled for their width, so their calling convention never matters.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 #define QUORIX_VECTOR_INLINE inline __attribute__((always_inline))
 
 template <int Bytes>
@@ -48,18 +44,6 @@ struct Vectors {
   typedef uint8_t halfU8 __attribute__((vector_size(Bytes / 2)));  // one byte per 16-bit lane
   typedef uint16_t wideU16 __attribute__((vector_size(Bytes * 2)));  // one lane per byte
 };
-
-template <typename Vector>
-QUORIX_VECTOR_INLINE Vector loadVector(const uint8_t* at) {
-  Vector v;
-  std::memcpy(&v, at, sizeof(Vector));
-  return v;
-}
-
-template <typename Vector>
-QUORIX_VECTOR_INLINE void storeVector(uint8_t* at, Vector v) {
-  std::memcpy(at, &v, sizeof(Vector));
-}
 
 // The lanes of a pixel type: u8, u16 or u32.
 template <typename Pixel, int Bytes>
@@ -99,7 +83,7 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
                                                           const BlendParams& p) {
   using V = Vectors<Bytes>;
   using Lanes = PixelLanes<Pixel, Bytes>;
-  Lanes source = loadVector<Lanes>(s);
+  Lanes source = loadPixel<Lanes>(s);
   if constexpr (Op == BlitOp::Key) {
     Lanes key;
     if constexpr (sizeof(Pixel) == 1) {
@@ -109,27 +93,27 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
     } else {
       key = reinterpret_cast<Lanes>((source & 0xFFFFFF) == 0xFFFFFF);
     }
-    return (key & loadVector<Lanes>(d)) | (~key & source);
+    return (key & loadPixel<Lanes>(d)) | (~key & source);
   } else if constexpr (Op == BlitOp::Mix && sizeof(Pixel) == 2) {
     constexpr uint16_t kGreen = Is565 ? 0x7C0 : 0x3E0;
     constexpr uint16_t kRed = Is565 ? 0xF800 : 0x7C00;
-    Lanes work = loadVector<Lanes>(w);
+    Lanes work = loadPixel<Lanes>(w);
     Lanes b = ((source & 0x1F) + (work & 0x1F)) >> 1;
     Lanes g = (((source & kGreen) + (work & kGreen)) >> 1) & kGreen;
     Lanes r = (((source & kRed) >> 1) + ((work & kRed) >> 1)) & kRed;
     return b | g | r;
   } else if constexpr (Op == BlitOp::Mix) {
     // (s & w) + ((s ^ w) >> 1) per byte is the floor of the mean without carries.
-    Lanes work = loadVector<Lanes>(w);
+    Lanes work = loadPixel<Lanes>(w);
     return ((source & work) + (((source ^ work) >> 1) & 0x7F7F7F7F)) & 0xFFFFFF;
   } else if constexpr (sizeof(Pixel) == 2) {
     typename V::u16 a;
     if constexpr (kWeightFromMask<Op, Pixel>) {
-      a = __builtin_convertvector(loadVector<typename V::halfU8>(weights), typename V::u16);
+      a = __builtin_convertvector(loadPixel<typename V::halfU8>(weights), typename V::u16);
     } else {
       a = typename V::u16{} + static_cast<uint16_t>(p.level);
     }
-    Lanes work = loadVector<Lanes>(w);
+    Lanes work = loadPixel<Lanes>(w);
     if constexpr (Is565) {
       return mixChannel<11, 5, Bytes>(source, work, a) | mixChannel<5, 6, Bytes>(source, work, a) |
              mixChannel<0, 5, Bytes>(source, work, a);
@@ -140,8 +124,8 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
   } else {
     // Each colour byte (s * 2L + w * (256 - 2L)) >> 8, the multiply table's sum; fourth byte 0.
     using Wide = typename V::wideU16;
-    Wide sourceBytes = __builtin_convertvector(loadVector<typename V::u8>(s), Wide);
-    Wide workBytes = __builtin_convertvector(loadVector<typename V::u8>(w), Wide);
+    Wide sourceBytes = __builtin_convertvector(loadPixel<typename V::u8>(s), Wide);
+    Wide workBytes = __builtin_convertvector(loadPixel<typename V::u8>(w), Wide);
     Wide mixed = (sourceBytes * static_cast<uint16_t>(2 * p.level) +
                   workBytes * static_cast<uint16_t>(256 - 2 * p.level)) >> 8;
     return reinterpret_cast<Lanes>(__builtin_convertvector(mixed, typename V::u8)) & 0xFFFFFF;
@@ -157,7 +141,7 @@ QUORIX_VECTOR_INLINE int vectorRowOf(uint8_t* d, const uint8_t* s, const uint8_t
   constexpr int kPerVector = Bytes / kSize;
   int i = 0;
   for (; i + kPerVector <= count; i += kPerVector) {
-    storeVector(d + i * kSize, applyVector<Op, Pixel, Is565, Bytes>(
+    storePixel(d + i * kSize, applyVector<Op, Pixel, Is565, Bytes>(
                                    s + i * kSize, kReadsWork<Op> ? w + i * kSize : nullptr,
                                    d + i * kSize, weights + i, p));
   }
@@ -185,8 +169,6 @@ __attribute__((target("avx2"))) int vectorRowWide(uint8_t* d, const uint8_t* s, 
   return vectorRow<Op, Pixel, 32>(d, s, w, weights, count, p);
 }
 #endif
-
-#pragma GCC diagnostic pop
 
 #endif  // QUORIX_BLIT_VECTOR
 

@@ -35,6 +35,4 @@ void CopyBlit(const BufferDesc* source, const BufferDesc* destination, Rect16* s
 void PortCopyBits(const MemHandle* source, const MemHandle* destination, const Rect16* sourceRect,
                   Rect16* destinationRect, uint32_t mode, const void* mask) noexcept;
 
-static_assert(sizeof(&CopyBlit) == sizeof(CopyBlitProc));
-
 }  // namespace quorix::render

@@ -11,15 +11,16 @@
 
 namespace quorix::render {
 
+// Also used for whole SIMD vectors, hence always inlined into the caller compiled for them.
 template <typename Pixel>
-inline Pixel loadPixel(const uint8_t* at) {
+[[gnu::always_inline]] inline Pixel loadPixel(const uint8_t* at) {
   Pixel value;
   std::memcpy(&value, at, sizeof(Pixel));
   return value;
 }
 
 template <typename Pixel>
-inline void storePixel(uint8_t* at, Pixel value) {
+[[gnu::always_inline]] inline void storePixel(uint8_t* at, Pixel value) {
   std::memcpy(at, &value, sizeof(Pixel));
 }
 

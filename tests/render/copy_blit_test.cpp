@@ -663,9 +663,10 @@ TEST(CopyBlitBadInput, NothingIsDrawn) {
   CopyBlit(&source.desc(), nullptr, &sourceRect, &destinationRect, 1);
   CopyBlit(&source.desc(), &noPixels, nullptr, &destinationRect, 1);
   CopyBlit(&source.desc(), &noPixels, &sourceRect, nullptr, 1);
-  // Bits 24-31 of the mode word are ignored.
+  // Bits 24-31 of the mode word are ignored. (Called as plug-ins call it.)
   BufferDesc destination = frame.desc();
-  CopyBlit(&source.desc(), &destination, &sourceRect, &destinationRect, 0xAB000001);
+  CopyBlitProc entry = &CopyBlit;
+  entry(&source.desc(), &destination, &sourceRect, &destinationRect, 0xAB000001);
   EXPECT_EQ(snapshot(destination).pixels, std::vector<uint32_t>(200, 0x1111));
 }
 
