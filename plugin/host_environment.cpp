@@ -1,6 +1,7 @@
 #include "plugin/host_environment.h"
 
 #include "plugin/host_procedures.h"
+#include "render/copy_blit.h"
 
 namespace quorix::plugin {
 namespace {
@@ -9,6 +10,7 @@ constexpr HostEnvironment makeEnvironment() {
   HostEnvironment environment{};
   environment.version = QX_HOST_ENVIRONMENT_VERSION;
   environment.picture.bitsPerPixel = 8;
+  environment.copyBlit = render::CopyBlit;
   environment.getHostProc = GetHostProc;
   return environment;
 }

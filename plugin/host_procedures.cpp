@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/cpu_features.h"
 #include "plugin/plugin_manager.h"
+#include "render/copy_blit.h"
 
 namespace quorix::plugin {
 namespace {
@@ -58,6 +59,7 @@ QxProc proc(Function* function) {
 
 // One row a procedure; numbers not listed answer null.
 const HostProc kHostProcs[] = {
+    {QX_HOST_PROC_COPY_BLIT, proc(render::CopyBlit)},
     {QX_HOST_PROC_TICKS, proc(ticks)},
     {QX_HOST_PROC_MILLISECONDS, proc(milliseconds)},
     {QX_HOST_PROC_NOTHING_18, proc(nothing)},

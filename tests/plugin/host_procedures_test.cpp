@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 #include "common/fourcc.h"
@@ -24,11 +25,34 @@ Function* hostProc(int32_t index) {
 }
 
 TEST(GetHostProc, AnswersTheEngineProceduresAndNullForEveryOtherNumber) {
-  const std::set<int32_t> offered = {13, 17, 18, 19, 27, 28, 29, 41, 42, 43, 44, 45, 46, 51, 53, 54};
+  const std::set<int32_t> offered = {1, 13, 17, 18, 19, 27, 28, 29, 41, 42, 43, 44, 45, 46, 51, 53, 54};
   for (int32_t index = -2; index <= 300; ++index) {
     EXPECT_EQ(GetHostProc(index) != nullptr, offered.count(index) == 1) << index;
   }
   EXPECT_EQ(GetHostProc(INT32_MIN), nullptr);
+}
+
+TEST(GetHostProc, CopyBlitIsTheEnginesBlitterAsTheEnvironmentHandsIt) {
+  auto copyBlit = reinterpret_cast<CopyBlitProc>(GetHostProc(QX_HOST_PROC_COPY_BLIT));
+  ASSERT_NE(copyBlit, nullptr);
+  EXPECT_EQ(copyBlit, hostEnvironment().copyBlit);
+
+  // Two columns of an 8-bit picture copied into the corner of another (the frame is 8-bit
+  // until the engine sets one up).
+  uint8_t source[2][4] = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+  uint8_t destination[2][4] = {};
+  BufferDesc from{};
+  from.baseAddr = source;
+  from.bitsPerPixel = 8;
+  from.bounds = {0, 0, 2, 4};
+  from.rowBytes = 4;
+  BufferDesc to = from;
+  to.baseAddr = destination;
+  Rect16 sourceRect{0, 1, 2, 3};
+  Rect16 destinationRect{0, 0, 2, 2};
+  copyBlit(&from, &to, &sourceRect, &destinationRect, QX_BLIT_COPY);
+  const uint8_t expected[2][4] = {{2, 3, 0, 0}, {6, 7, 0, 0}};
+  EXPECT_EQ(std::memcmp(destination, expected, sizeof expected), 0);
 }
 
 TEST(GetHostProc, ClockProceduresReadTheEngineClock) {
