@@ -1,25 +1,22 @@
 // The 'BTRK' service for the program's commands: the beat tracker plug-in of the engine's
-// base folder, loaded and started through the plug-in call protocol.
-//
-// A stand-in until the engine's plug-in loader is available: this finds the first "*.kpl"
-// under the base folder that identifies as a service ('SERV'), starts and answers 'BTRK'
-// with a table. Callers only see the table, so the lookup can move to the loader alone.
+// base folder, loaded by the engine's plug-in loader and started as an engine open starts it.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "platform/dynamic_library.h"
+#include "plugin/plugin_manager.h"
 #include "plugin_sdk/quorix_plugin.h"
 
 namespace quorix::app {
 
 class BeatTrackerService {
  public:
-  // The started service of the first plug-in under `baseFolder` publishing 'BTRK', or null.
+  // The started service of the plug-ins under `baseFolder` that publishes 'BTRK' (the one
+  // loaded last when several do), or null.
   static std::unique_ptr<BeatTrackerService> find(const std::string& baseFolder);
 
-  // Stops the service and unloads its library; the table must not be used afterwards.
+  // Stops the services and unloads the plug-ins; the table must not be used afterwards.
   ~BeatTrackerService();
   BeatTrackerService(const BeatTrackerService&) = delete;
   BeatTrackerService& operator=(const BeatTrackerService&) = delete;
@@ -31,8 +28,7 @@ class BeatTrackerService {
  private:
   BeatTrackerService() = default;
 
-  platform::DynamicLibrary library_;
-  PluginEntry entry_ = nullptr;
+  plugin::PluginManager::Pointer plugins_;
   const BeatTrackerTable* table_ = nullptr;
   std::string path_;
 };

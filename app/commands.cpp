@@ -8,6 +8,7 @@ extern const Command kInfoCommand;
 extern const Command kMakeCommand;
 extern const Command kVerifyCommand;
 extern const Command kBeatsCommand;
+extern const Command kPluginsCommand;
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
@@ -17,6 +18,7 @@ const std::vector<Command>& commands() {
       kMakeCommand,
       kVerifyCommand,
       kBeatsCommand,
+      kPluginsCommand,
   };
   return table;
 }

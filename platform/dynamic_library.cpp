@@ -1,6 +1,7 @@
 #include "platform/dynamic_library.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <limits.h>
 #include <stdlib.h>
 
@@ -45,6 +46,16 @@ void DynamicLibrary::close() {
     dlclose(handle_);
     handle_ = nullptr;
   }
+}
+
+size_t exportedSymbolSize(const void* address) {
+  Dl_info info{};
+  void* entry = nullptr;  // the symbol's table entry, an ElfW(Sym)
+  if (address == nullptr || dladdr1(address, &info, &entry, RTLD_DL_SYMENT) == 0 ||
+      entry == nullptr || info.dli_saddr != address) {
+    return 0;
+  }
+  return static_cast<size_t>(static_cast<const ElfW(Sym)*>(entry)->st_size);
 }
 
 std::string folderOfLoadedFile(const void* address) {

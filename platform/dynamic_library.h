@@ -1,6 +1,7 @@
 // Shared libraries loaded at run time (plug-ins), and the folder a loaded library lives in.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace quorix::platform {
@@ -27,6 +28,10 @@ class DynamicLibrary {
   void* handle_ = nullptr;
   std::string error_;
 };
+
+// The size in bytes of the exported symbol that starts exactly at `address` (as its library
+// declares it), or 0 when no exported symbol starts there or its size is not recorded.
+size_t exportedSymbolSize(const void* address);
 
 // The folder holding the loaded library (or program) that contains `address`, with a final
 // '/'; empty when the address belongs to no loaded file.

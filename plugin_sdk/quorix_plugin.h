@@ -8,6 +8,7 @@
 #include "plugin_sdk/host_environment.h"
 #include "plugin_sdk/service_table.h"
 #include "plugin_sdk/host_toolbox.h"
+#include "plugin_sdk/service_plugin.h"
 #include "plugin_sdk/status_codes.h"
 
 #endif

@@ -31,6 +31,19 @@ TEST(DynamicLibrary, LoadsALibraryAndFindsOnlyItsExports) {
   EXPECT_EQ(moved.symbol("testModuleAnswer"), nullptr);
 }
 
+TEST(DynamicLibrary, ExportedSymbolSizeIsTheDeclaredSizeOfASymbolStart) {
+  DynamicLibrary library;
+  ASSERT_TRUE(library.open(TEST_MODULE_PATH)) << library.error();
+  auto* block = static_cast<char*>(library.symbol("testModuleBlock"));
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(exportedSymbolSize(block), 100u);
+  EXPECT_EQ(exportedSymbolSize(library.symbol("testModuleAnswer")), sizeof(int));
+  EXPECT_EQ(exportedSymbolSize(block + 1), 0u);  // inside a symbol, not at its start
+  int onTheStack = 0;
+  EXPECT_EQ(exportedSymbolSize(&onTheStack), 0u);
+  EXPECT_EQ(exportedSymbolSize(nullptr), 0u);
+}
+
 TEST(DynamicLibrary, FilesThatAreNotLibrariesFailWithAReason) {
   testing::TempFolder temp;
   std::string text = temp.write("notes.kpl", "this is not a library");
