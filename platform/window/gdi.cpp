@@ -14,8 +14,9 @@ namespace {
 
 constexpr int32_t kMaxBitmapSize = 16384;
 
-// One colour channel of a packed pixel, widened to 8 bits by repeating its high bits.
-uint32_t channel(uint32_t pixel, uint32_t mask) {
+}  // namespace
+
+uint32_t widenChannel(uint32_t pixel, uint32_t mask) {
   if (mask == 0) return 0;
   int shift = __builtin_ctz(mask);
   int bits = __builtin_popcount(mask);
@@ -29,6 +30,8 @@ uint32_t channel(uint32_t pixel, uint32_t mask) {
   }
   return out >> (filled - 8);
 }
+
+namespace {
 
 // An 8-bit channel value packed into a mask's bits (its high bits kept).
 uint32_t pack(uint32_t value8, uint32_t mask) {
@@ -308,8 +311,8 @@ uint32_t PixelView::readRgb(int32_t x, int32_t y) const {
     return (static_cast<uint32_t>(q.red) << 16) | (q.green << 8) | q.blue;
   }
   if (bitCount == 24) return value & 0xFFFFFF;
-  return (channel(value, masks[0]) << 16) | (channel(value, masks[1]) << 8) |
-         channel(value, masks[2]);
+  return (widenChannel(value, masks[0]) << 16) | (widenChannel(value, masks[1]) << 8) |
+         widenChannel(value, masks[2]);
 }
 
 bool viewOfDib(const BitmapInfoHeader* info, const void* bits, PixelView& view) {

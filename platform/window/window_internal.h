@@ -25,6 +25,9 @@ struct ThreadQueue {
 // The calling thread's queue (made on first use).
 std::shared_ptr<ThreadQueue> currentThreadQueue();
 
+// One colour channel of a packed pixel, widened to 8 bits by repeating its high bits.
+uint32_t widenChannel(uint32_t pixel, uint32_t mask);
+
 // Reading and writing pixels of a bitmap in any of the supported formats. Rows are addressed
 // top-down whatever their order in memory.
 struct PixelView {
