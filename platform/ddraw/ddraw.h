@@ -173,6 +173,9 @@ class DirectDraw : public Unknown {
   // Calls `mode` for every display mode; it returns false to stop.
   virtual Result enumDisplayModes(const std::function<bool(const DisplayModeInfo&)>& mode) = 0;
   virtual Result waitForVerticalBlank() = 0;
+  // Makes the surface the desktop draws on visible, so that ordinary windows show over the
+  // exclusive display.
+  virtual Result flipToGdiSurface() = 0;
   // The DirectDraw 7 interface of this object (a new reference), as the first interface
   // answers when asked for it.
   virtual Result queryDirectDraw7(DirectDraw** out) = 0;

@@ -360,6 +360,12 @@ class MemoryDirectDraw : public DirectDraw {
     return kOk;
   }
 
+  Result flipToGdiSurface() override {
+    if (state_->library == nullptr) return kErrGeneric;
+    ++state_->record().flipsToGdi;
+    return kOk;
+  }
+
   Result queryDirectDraw7(DirectDraw** out) override {
     DisplayFaults* faults = state_->faults();
     if (out == nullptr) return kErrInvalidParams;

@@ -47,6 +47,7 @@ struct DisplayRecord {
   int flips = 0;
   int presents = 0;  // times the front surface was shown
   int verticalBlankWaits = 0;
+  int flipsToGdi = 0;
   int restores = 0;
   int bltFasts = 0;
   int liveObjects = 0;   // DirectDraw objects not released yet
