@@ -196,9 +196,10 @@ int emPixelsOf(const LogFont& logFont) {
 
 std::shared_ptr<Font> cachedFont(const FontRequest& request) {
   static std::mutex mutex;
-  static std::map<std::tuple<int, bool, bool>, std::shared_ptr<Font>> cache;
+  static std::map<std::tuple<std::string, int, bool, bool>, std::shared_ptr<Font>> cache;
   std::lock_guard<std::mutex> lock(mutex);
-  auto key = std::make_tuple(request.pixelHeight, request.bold, request.italic);
+  // Faces are kept per file, so a changed search list finds its own (or no) face.
+  auto key = std::make_tuple(findFontFile(), request.pixelHeight, request.bold, request.italic);
   auto found = cache.find(key);
   if (found != cache.end() && found->second->status() == FontStatus::Ready) return found->second;
   std::shared_ptr<Font> font = Font::open(request);
@@ -735,6 +736,12 @@ int realizePalette(DeviceContext* dc) {
 }
 
 // ----- text
+
+int32_t fontHeightOfTenths(DeviceContext* dc, int32_t tenthsOfPoint) {
+  int64_t h = int64_t{tenthsOfPoint} * getDeviceCaps(dc, kCapsLogPixelsY) / 72;
+  if (h < 0) h = -h;
+  return -static_cast<int32_t>(static_cast<double>(h) / 10.0 + 0.5);
+}
 
 std::shared_ptr<GdiFont> createFont(const LogFont& logFont) {
   auto font = std::make_shared<GdiFont>();

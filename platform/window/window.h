@@ -497,6 +497,10 @@ struct GdiFont {
   LogFont logFont;
   std::shared_ptr<Font> font;  // the rendering face (its status tells whether it is usable)
 };
+// The height of a font of `tenthsOfPoint` tenths of a point on a context: h = tenths x the
+// context's vertical pixels per inch / 72 (truncated), and the height is -(|h| / 10 + 0.5)
+// truncated, a character height in pixels (-12 for 12 points on a 96 pixels-per-inch screen).
+int32_t fontHeightOfTenths(DeviceContext* dc, int32_t tenthsOfPoint);
 // A font for a description; never null (a face that cannot be had draws nothing).
 std::shared_ptr<GdiFont> createFont(const LogFont& logFont);
 enum class StockFont { System, AnsiFixed };
