@@ -148,6 +148,16 @@ void stretchInto(const PixelView& source, Area from, Bitmap& target, Area to,
   }
 }
 
+// Puts a new value into a context's state and gives back the old one (a default value for a
+// null context).
+template <typename T>
+T exchangeState(DeviceContext* dc, T DcState::*field, T value) {
+  if (dc == nullptr) return T{};
+  T old = std::move(dc->state.*field);
+  dc->state.*field = std::move(value);
+  return old;
+}
+
 Bitmap* targetOf(DeviceContext* dc) { return dc != nullptr ? dc->target() : nullptr; }
 
 // After drawing into a window's surface: the window shows it at the next present.
@@ -589,10 +599,7 @@ int stretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destW
 }
 
 int setStretchBltMode(DeviceContext* dc, int mode) {
-  if (dc == nullptr) return 0;
-  int old = dc->state.stretchMode;
-  dc->state.stretchMode = mode;
-  return old;
+  return exchangeState(dc, &DcState::stretchMode, mode);
 }
 
 bool stretchBlt(DeviceContext* dest, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -628,17 +635,11 @@ void gdiFlush() { presentDrawnWindows(); }
 // ----- lines and shapes
 
 Pen selectPen(DeviceContext* dc, const Pen& pen) {
-  if (dc == nullptr) return {};
-  Pen old = dc->state.pen;
-  dc->state.pen = pen;
-  return old;
+  return exchangeState(dc, &DcState::pen, pen);
 }
 
 Brush selectBrush(DeviceContext* dc, const Brush& brush) {
-  if (dc == nullptr) return {};
-  Brush old = dc->state.brush;
-  dc->state.brush = brush;
-  return old;
+  return exchangeState(dc, &DcState::brush, brush);
 }
 
 WinPoint moveTo(DeviceContext* dc, int32_t x, int32_t y) {
@@ -799,31 +800,19 @@ bool getTextExtent(DeviceContext* dc, const char* text, int length, int32_t& wid
 }
 
 ColorRef setTextColor(DeviceContext* dc, ColorRef color) {
-  if (dc == nullptr) return 0;
-  ColorRef old = dc->state.textColor;
-  dc->state.textColor = color;
-  return old;
+  return exchangeState(dc, &DcState::textColor, color);
 }
 
 ColorRef setBackgroundColor(DeviceContext* dc, ColorRef color) {
-  if (dc == nullptr) return 0;
-  ColorRef old = dc->state.backgroundColor;
-  dc->state.backgroundColor = color;
-  return old;
+  return exchangeState(dc, &DcState::backgroundColor, color);
 }
 
 int setBackgroundMode(DeviceContext* dc, int mode) {
-  if (dc == nullptr) return 0;
-  int old = dc->state.backgroundMode;
-  dc->state.backgroundMode = mode;
-  return old;
+  return exchangeState(dc, &DcState::backgroundMode, mode);
 }
 
 uint32_t setTextAlign(DeviceContext* dc, uint32_t align) {
-  if (dc == nullptr) return 0;
-  uint32_t old = dc->state.textAlign;
-  dc->state.textAlign = align;
-  return old;
+  return exchangeState(dc, &DcState::textAlign, align);
 }
 
 bool textOut(DeviceContext* dc, int32_t x, int32_t y, const char* text, int length) {

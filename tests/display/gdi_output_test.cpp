@@ -12,6 +12,7 @@
 #include "render/pixel_map.h"
 #include "render/resource_color_table.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/test_windows.h"
 
 namespace quorix::display {
 namespace {
@@ -23,31 +24,16 @@ class GdiOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     desktop.screenInfo = {1024, 768, 16};  // 5-6-5
-    pf::WindowClass windowClass;
-    windowClass.name = "Output";
-    windowClass.background = pf::rgbColor(0, 0, 0);
-    pf::registerClass(windowClass);
     colours = render::makeResourceColorTable(8);
   }
   void TearDown() override {
     render::releaseFrame(frame, environment, windowed);
     disposeHandle(colours);
-    for (pf::Window* window : pf::topLevelWindows()) pf::destroyWindow(window);
-    pf::unregisterClass("Output");
     setPort(static_cast<WindowPort*>(nullptr));
   }
-  pf::Window* make(int32_t width, int32_t height) {
-    pf::CreateWindowParams params;
-    params.className = "Output";
-    params.style = pf::kStylePopup;
-    params.width = width;
-    params.height = height;
-    return pf::createWindow(params);
-  }
+  pf::Window* make(int32_t width, int32_t height) { return windows.make(width, height); }
   std::vector<uint32_t> shown(pf::Window* window, int32_t& width, int32_t& height) {
-    std::vector<uint32_t> pixels;
-    pf::readWindowPixels(window, pixels, width, height);
-    return pixels;
+    return testing::TestWindows::shown(window, &width, &height);
   }
   int32_t setUp(uint32_t depth, double scale) {
     render::FrameRequest request;
@@ -76,6 +62,7 @@ class GdiOutputTest : public ::testing::Test {
 
   pf::MemoryWindowBackend desktop;
   pf::ScopedWindowBackend scope{desktop};
+  testing::TestWindows windows;
   host::EnginePreferences prefs;
   DisplayDevice display{prefs};
   WindowedOutput windowed{display};

@@ -3,6 +3,7 @@
 #include "display/gdi_resources.h"
 #include "platform/window/memory/memory_window_backend.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/test_windows.h"
 #include "ui/color_table_resource.h"
 #include "ui/image_resources.h"
 
@@ -13,33 +14,13 @@ namespace pf = quorix::platform;
 
 class GdiResourcesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    screen.screenInfo = {800, 600, 32};
-    pf::WindowClass windowClass;
-    windowClass.name = "Splash";
-    windowClass.background = pf::rgbColor(0, 0, 0);
-    pf::registerClass(windowClass);
-  }
-  void TearDown() override {
-    for (pf::Window* window : pf::topLevelWindows()) pf::destroyWindow(window);
-    pf::unregisterClass("Splash");
-  }
-  pf::Window* make(int32_t width, int32_t height) {
-    pf::CreateWindowParams params;
-    params.className = "Splash";
-    params.style = pf::kStylePopup;
-    params.width = width;
-    params.height = height;
-    return pf::createWindow(params);
-  }
-  std::vector<uint32_t> shown(pf::Window* window) {
-    std::vector<uint32_t> pixels;
-    int32_t w = 0, h = 0;
-    pf::readWindowPixels(window, pixels, w, h);
-    return pixels;
-  }
+  void SetUp() override { screen.screenInfo = {800, 600, 32}; }
+  pf::Window* make(int32_t width, int32_t height) { return windows.make(width, height); }
+  std::vector<uint32_t> shown(pf::Window* window) { return testing::TestWindows::shown(window); }
+
   pf::MemoryWindowBackend screen;
   pf::ScopedWindowBackend scope{screen};
+  testing::TestWindows windows;
 };
 
 TEST_F(GdiResourcesTest, SplashDrawsAtItsSizeOrStretchedWithItsOwnPalette) {

@@ -5,6 +5,7 @@
 #include "platform/font/font.h"
 #include "platform/window/memory/memory_window_backend.h"
 #include "platform/window/window.h"
+#include "tests/support/test_windows.h"
 
 namespace quorix::platform {
 namespace {
@@ -50,31 +51,13 @@ struct Dib {
 
 class GdiTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    registerClass(WindowClass{"GdiTest", nullptr, 0, "", rgbColor(0, 0, 0)});
-    backend.screenInfo = {800, 600, 32};
-  }
-  void TearDown() override {
-    for (Window* window : topLevelWindows()) destroyWindow(window);
-    unregisterClass("GdiTest");
-  }
-  Window* make(int32_t width, int32_t height) {
-    CreateWindowParams params;
-    params.className = "GdiTest";
-    params.style = kStylePopup;
-    params.width = width;
-    params.height = height;
-    return createWindow(params);
-  }
-  std::vector<uint32_t> shown(Window* window) {
-    std::vector<uint32_t> pixels;
-    int32_t width = 0, height = 0;
-    EXPECT_TRUE(readWindowPixels(window, pixels, width, height));
-    return pixels;
-  }
+  void SetUp() override { backend.screenInfo = {800, 600, 32}; }
+  Window* make(int32_t width, int32_t height) { return windows.make(width, height); }
+  std::vector<uint32_t> shown(Window* window) { return testing::TestWindows::shown(window); }
 
   MemoryWindowBackend backend;
   ScopedWindowBackend scope{backend};
+  testing::TestWindows windows;
 };
 
 // Colours exact in every format (5-bit channels with their low 3 bits equal to the high ones).
