@@ -112,6 +112,37 @@ struct Area {
   int32_t x, y, width, height;
 };
 
+bool isPlain32(const PixelView& view) {
+  return view.bitCount == 32 && view.masks[0] == 0xFF0000 && view.masks[1] == 0xFF00 &&
+         view.masks[2] == 0xFF;
+}
+
+// The colour of every value of an 8-bit or 16-bit view, or null for other depths. The 16-bit
+// table is kept per thread for the last masks asked for.
+const uint32_t* colourLookup(const PixelView& view) {
+  thread_local std::vector<uint32_t> palette;
+  thread_local std::vector<uint32_t> packed;
+  thread_local uint32_t packedMasks[3] = {0, 0, 0};
+  if (view.bitCount == 8) {
+    palette.assign(256, 0);
+    for (int32_t i = 0; i < std::min(view.colorCount, 256); ++i) {
+      const RgbQuad& q = view.colors[i];
+      palette[static_cast<size_t>(i)] = (static_cast<uint32_t>(q.red) << 16) | (q.green << 8) | q.blue;
+    }
+    return palette.data();
+  }
+  if (view.bitCount != 16) return nullptr;
+  if (packed.empty() || std::memcmp(packedMasks, view.masks, sizeof(packedMasks)) != 0) {
+    packed.resize(65536);
+    for (uint32_t v = 0; v < 65536; ++v) {
+      packed[v] = (widenChannel(v, view.masks[0]) << 16) | (widenChannel(v, view.masks[1]) << 8) |
+                  widenChannel(v, view.masks[2]);
+    }
+    std::memcpy(packedMasks, view.masks, sizeof(packedMasks));
+  }
+  return packed.data();
+}
+
 // Nearest-neighbour copy of `source`'s area into `target`'s area; negative sizes mirror.
 // Only pixels inside both bitmaps (and inside `clip` when given) are touched.
 void stretchInto(const PixelView& source, Area from, Bitmap& target, Area to,
@@ -132,18 +163,47 @@ void stretchInto(const PixelView& source, Area from, Bitmap& target, Area to,
     x1 = std::min<int64_t>(x1, clip->right);
     y1 = std::min<int64_t>(y1, clip->bottom);
   }
+  if (x0 >= x1 || y0 >= y1) return;
+  // The source column of every destination column (-1 outside the source).
+  std::vector<int32_t> columns(static_cast<size_t>(x1 - x0));
+  for (int64_t x = x0; x < x1; ++x) {
+    int64_t i = x - to.x;
+    if (mirrorX) i = to.width - 1 - i;
+    int64_t sx = from.x + i * from.width / to.width;
+    columns[static_cast<size_t>(x - x0)] = sx < 0 || sx >= source.width ? -1 : static_cast<int32_t>(sx);
+  }
+  const uint32_t* lookup = colourLookup(source);
+  bool sourcePlain = isPlain32(source);
+  bool direct = isPlain32(target.view) && (lookup != nullptr || sourcePlain);
   for (int64_t y = y0; y < y1; ++y) {
     int64_t j = y - to.y;
     if (mirrorY) j = to.height - 1 - j;
     int64_t sy = from.y + j * from.height / to.height;
     if (sy < 0 || sy >= source.height) continue;
+    auto row = static_cast<int32_t>(sy);
+    if (direct) {
+      // The usual case, any bitmap into a window's surface: one table look-up a pixel.
+      const uint8_t* from8 = source.row(row);
+      auto* into = reinterpret_cast<uint32_t*>(target.view.row(static_cast<int32_t>(y)));
+      for (int64_t x = x0; x < x1; ++x) {
+        int32_t sx = columns[static_cast<size_t>(x - x0)];
+        if (sx < 0) continue;
+        if (sourcePlain) {
+          uint32_t value;
+          std::memcpy(&value, from8 + 4 * static_cast<size_t>(sx), 4);
+          into[x] = value & 0xFFFFFF;
+          continue;
+        }
+        uint32_t value = source.bitCount == 8 ? from8[sx]
+                                              : static_cast<uint32_t>(from8[2 * sx]) | (from8[2 * sx + 1] << 8);
+        into[x] = lookup[value];
+      }
+      continue;
+    }
     for (int64_t x = x0; x < x1; ++x) {
-      int64_t i = x - to.x;
-      if (mirrorX) i = to.width - 1 - i;
-      int64_t sx = from.x + i * from.width / to.width;
-      if (sx < 0 || sx >= source.width) continue;
-      target.writeRgb(static_cast<int32_t>(x), static_cast<int32_t>(y),
-                      source.readRgb(static_cast<int32_t>(sx), static_cast<int32_t>(sy)));
+      int32_t sx = columns[static_cast<size_t>(x - x0)];
+      if (sx < 0) continue;
+      target.writeRgb(static_cast<int32_t>(x), static_cast<int32_t>(y), source.readRgb(sx, row));
     }
   }
 }
