@@ -17,8 +17,6 @@ namespace pf = quorix::platform;
 
 constexpr int32_t kPixelsPerMetre = 2835;
 
-pf::WinRect winRectOf(const Rect16& r) { return {r.left, r.top, r.right, r.bottom}; }
-
 }  // namespace
 
 DibHeader dibHeaderOfMap(MemHandle handle, uint32_t layoutCode) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "plugin_sdk/status_codes.h"
 #include "render/buffer_descriptor.h"
 #include "render/copy_blit.h"
 #include "render/fill.h"

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/memory.h"
+#include "plugin_sdk/status_codes.h"
+#include "render/copy_blit.h"
 #include "render/frame_setup.h"
 #include "render/pixel_map.h"
 #include "render/resource_color_table.h"
@@ -135,7 +137,7 @@ TEST_F(FrameSetupTest, FullScreenFramesLiveInTheSurfaceAndStartCleared) {
   FrameHooks hooks;
   hooks.beforeFrame = [&] { ++beforeFrame; };
   ASSERT_EQ(setUpFrame(frame, environment, request, display, hooks), QX_OK);
-  EXPECT_EQ(frame.layoutCode, QX_LAYOUT_565u);  // the display's layout
+  EXPECT_EQ(frame.layoutCode, static_cast<uint32_t>(QX_LAYOUT_565));  // the display's layout
   EXPECT_EQ(frame.mainPort, nullptr);
   EXPECT_EQ(display.calls, (std::vector<std::string>{"open 640x480x16@60 flip", "surface", "lock",
                                                      "present"}));
