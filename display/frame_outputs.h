@@ -29,6 +29,7 @@ class FullScreenOutput : public render::FrameOutput {
  public:
   FullScreenOutput(DisplayDevice& display, platform::Window* hostWindow)
       : display_(display), hostWindow_(hostWindow) {}
+  void setHostWindow(platform::Window* window) { hostWindow_ = window; }
   bool fullScreen() const override { return true; }
   int32_t open(uint32_t width, uint32_t height, uint32_t depth, uint32_t refreshRate,
                bool flip) override;
