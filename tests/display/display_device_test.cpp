@@ -239,6 +239,9 @@ TEST_F(DisplayDeviceTest, FrameLockFailuresAndTheLostSurface) {
   library.faults.lock = pd::kErrSurfaceBusy;
   EXPECT_EQ(device->frameLock(frame, false), 0);
   library.faults.lock = pd::kOk;
+  // After failed locks the engine keeps drawing at the address it had: that memory is still
+  // the surface's.
+  std::memset(frame.baseAddr, 0x55, static_cast<size_t>(frame.rowBytes) * 240);
 
   // Without a display object the frame lock makes one on the main window's normal level, and
   // a primary surface; either failing gives 0.
