@@ -4,11 +4,19 @@ namespace quorix::app {
 
 extern const Command kVersionCommand;
 extern const Command kPrefsCommand;
+extern const Command kInfoCommand;
+extern const Command kMakeCommand;
+extern const Command kVerifyCommand;
+extern const Command kBeatsCommand;
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
       kVersionCommand,
       kPrefsCommand,
+      kInfoCommand,
+      kMakeCommand,
+      kVerifyCommand,
+      kBeatsCommand,
   };
   return table;
 }

@@ -10,6 +10,10 @@ std::atomic<AlertSink*> gSink{nullptr};
 
 }  // namespace
 
+std::string AlertSink::chooseFile(const std::string&, const std::string&, const std::string&) {
+  return {};
+}
+
 void StderrAlertSink::alert(const std::string& title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
@@ -26,6 +30,12 @@ void RecordingAlertSink::alert(const std::string& title, const std::string& text
 Answer RecordingAlertSink::ask(const std::string& title, const std::string& text, Buttons) {
   entries.push_back({title, text, true});
   return answer;
+}
+
+std::string RecordingAlertSink::chooseFile(const std::string& title, const std::string& description,
+                                           const std::string& pattern) {
+  entries.push_back({title, description + " (" + pattern + ")", true});
+  return chosenFile;
 }
 
 AlertSink& alertSink() {

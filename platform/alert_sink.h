@@ -20,6 +20,11 @@ class AlertSink {
   virtual void alert(const std::string& title, const std::string& text) = 0;
   // Asks a question with the given buttons; the answer the user gave.
   virtual Answer ask(const std::string& title, const std::string& text, Buttons buttons) = 0;
+  // The standard Open dialog titled `title`, listing files that match `pattern` (described to
+  // the user as `description`): the chosen file's path, or empty when the user cancelled. A sink
+  // that cannot show a dialog cancels.
+  virtual std::string chooseFile(const std::string& title, const std::string& description,
+                                 const std::string& pattern);
 };
 
 // Writes each alert as one line "title: text" on standard error and answers questions with
@@ -30,7 +35,8 @@ class StderrAlertSink : public AlertSink {
   Answer ask(const std::string& title, const std::string& text, Buttons buttons) override;
 };
 
-// Keeps every alert and question; answers questions with `answer`.
+// Keeps every alert and question; answers questions with `answer` and the Open dialog with
+// `chosenFile`.
 class RecordingAlertSink : public AlertSink {
  public:
   struct Entry {
@@ -40,9 +46,12 @@ class RecordingAlertSink : public AlertSink {
   };
   void alert(const std::string& title, const std::string& text) override;
   Answer ask(const std::string& title, const std::string& text, Buttons buttons) override;
+  std::string chooseFile(const std::string& title, const std::string& description,
+                         const std::string& pattern) override;
 
   std::vector<Entry> entries;
   Answer answer = Answer::Cancel;
+  std::string chosenFile;
 };
 
 // The current sink (the standard error one unless replaced).

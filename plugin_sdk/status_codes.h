@@ -72,7 +72,16 @@ enum {
   QX_ERR_RKLT_OPEN = -6020,
   QX_ERR_RKLT_RELEASE = -6021,
   QX_ERR_BLDT_EMPTY = -6022,
-  QX_ERR_BLDT_MEMORY = -6023
+  QX_ERR_BLDT_MEMORY = -6023,
+
+  /* The same numbers as the chunks that share them report them. */
+  QX_ERR_WPOS_RELEASE = -6017,     /* reading "WPOS" */
+  QX_ERR_BLHD_OPEN = -6016,        /* reading "BLHD" */
+  QX_ERR_BLHD_RELEASE = -6017,     /* reading "BLHD" */
+  QX_ERR_RKLT_READ_RELEASE = -6017,/* reading "RKLT" */
+  QX_ERR_BLDT_RELEASE = -6001,     /* reading "BLDT" */
+  QX_ERR_SHARED_OPEN = -6000,      /* writing "WPOS", "BLDT", "BLHD" */
+  QX_ERR_SHARED_RELEASE = -6001    /* writing "WPOS", "BLDT", "BLHD" */
 };
 
 #endif
