@@ -23,6 +23,8 @@ ProcessorFeatures probeProcessorFeatures() {
     features.fpu = edx & 1u;
     features.mmx = (edx >> 23) & 1u;
   }
+  __builtin_cpu_init();
+  features.wideVectors = __builtin_cpu_supports("avx2") ? 1u : 0u;
 #endif
   return features;
 }

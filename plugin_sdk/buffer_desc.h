@@ -14,8 +14,9 @@ enum {
 };
 
 typedef struct BufferDesc {
-  /* The pixel at (x, y) lies at baseAddr + y * rowBytes + x * bytes per pixel, in the
-   * coordinates of bounds. Null for an empty descriptor. Owned as ownsPixels says. */
+  /* The pixel at (x, y), in the coordinates of bounds, lies at
+   * baseAddr + (y - bounds.top) * rowBytes + (x - bounds.left) * bytes per pixel (engine
+   * buffers have top = left = 0). Null for an empty descriptor. Owned as ownsPixels says. */
   void* baseAddr;
   /* 8, 16 or 32. */
   uint32_t bitsPerPixel;
