@@ -434,17 +434,18 @@ Result MemoryDirectDrawLibrary::enumerateDevices(
   return kOk;
 }
 
+bool MemoryDirectDrawLibrary::knownDevice(const Guid* device) const {
+  return device == nullptr ||
+         std::any_of(devices.begin(), devices.end(),
+                     [device](const MemoryDevice& d) { return !d.isDefault && d.guid == *device; });
+}
+
 Result MemoryDirectDrawLibrary::create(const Guid* device, DirectDraw** out) {
   if (out == nullptr) return kErrInvalidParams;
   *out = nullptr;
   if (!libraryPresent) return kErrGeneric;
   if (faults.create != kOk) return faults.create;
-  if (device != nullptr) {
-    bool known = std::any_of(devices.begin(), devices.end(), [device](const MemoryDevice& d) {
-      return !d.isDefault && d.guid == *device;
-    });
-    if (!known) return kErrInvalidDirectDrawGuid;
-  }
+  if (!knownDevice(device)) return kErrInvalidDirectDrawGuid;
   *out = new MemoryDirectDraw(state_, 1);
   return kOk;
 }
@@ -454,12 +455,7 @@ Result MemoryDirectDrawLibrary::createEx(const Guid* device, DirectDraw** out) {
   *out = nullptr;
   if (!hasCreateEx()) return kErrUnsupported;
   if (faults.createEx != kOk) return faults.createEx;
-  if (device != nullptr) {
-    bool known = std::any_of(devices.begin(), devices.end(), [device](const MemoryDevice& d) {
-      return !d.isDefault && d.guid == *device;
-    });
-    if (!known) return kErrInvalidDirectDrawGuid;
-  }
+  if (!knownDevice(device)) return kErrInvalidDirectDrawGuid;
   *out = new MemoryDirectDraw(state_, 7);
   return kOk;
 }

@@ -99,6 +99,8 @@ class MemoryDirectDrawLibrary : public DirectDrawLibrary {
 
  private:
   friend struct State;
+  // The default device (null) or one of the listed others.
+  bool knownDevice(const Guid* device) const;
   std::shared_ptr<State> state_;
 };
 
