@@ -12,10 +12,6 @@ constexpr uint16_t kHigh[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-uint32_t codePointOf(uint8_t byte) {
-  if (byte >= 0x80 && byte < 0xA0 && kHigh[byte - 0x80] != 0) return kHigh[byte - 0x80];
-  return byte;
-}
 
 void appendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
@@ -41,10 +37,15 @@ char byteOf(uint32_t cp) {
 
 }  // namespace
 
+uint32_t cp1252CodePoint(uint8_t byte) {
+  if (byte >= 0x80 && byte < 0xA0 && kHigh[byte - 0x80] != 0) return kHigh[byte - 0x80];
+  return byte;
+}
+
 std::string cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (char c : bytes) appendUtf8(out, codePointOf(static_cast<uint8_t>(c)));
+  for (char c : bytes) appendUtf8(out, cp1252CodePoint(static_cast<uint8_t>(c)));
   return out;
 }
 

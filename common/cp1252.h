@@ -2,10 +2,15 @@
 // leaves the engine (terminal, JSON, window titles) or enters it from the user.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace quorix {
+
+// The Unicode code point of one Windows-1252 byte (bytes the code page leaves undefined map to
+// the C1 control of the same number).
+uint32_t cp1252CodePoint(uint8_t byte);
 
 std::string cp1252ToUtf8(std::string_view bytes);
 

@@ -14,13 +14,14 @@
 #include "plugin/host_environment.h"
 #include "plugin_sdk/service_table.h"
 #include "ui/alerts.h"
-#include "ui/icon_resource.h"
+#include "display/gdi_resources.h"
+#include "ui/image_resources.h"
 #include "ui/string_table.h"
 
 namespace quorix::plugin {
 namespace {
 
-static_assert(QX_ICON_BYTES == ui::kIconBytes);
+constexpr size_t kIconBytes = QX_ICON_BYTES;  // 32 x 32 pixels of 8 bits
 
 PluginManager* gEngineManager = nullptr;
 
@@ -122,23 +123,21 @@ void PluginManager::Deleter::operator()(PluginManager* manager) const {
 
 void PluginManager::makeIcons() {
   size_t count = static_cast<size_t>(internalEffectCount_);
-  internalIcons_ = static_cast<uint8_t*>(engineAllocateZeroed(4 + count * ui::kIconBytes));
+  internalIcons_ = static_cast<uint8_t*>(engineAllocateZeroed(4 + count * kIconBytes));
   if (internalIcons_ == nullptr) {
     ui::alertMessage(ui::kStringNotEnoughMemory);
   } else {
     std::memcpy(internalIcons_, &internalEffectCount_, 4);
     for (size_t i = 0; i < count; ++i) {
-      if (const uint8_t* icon = ui::iconResource(ui::kInternalEffectIconFirst + int(i))) {
-        std::memcpy(internalIcons_ + 4 + i * ui::kIconBytes, icon, ui::kIconBytes);
-      }
+      display::iconToPixels(internalIcons_ + 4 + i * kIconBytes, ui::kFirstEffectIconId + int(i));
     }
   }
-  std::memcpy(defaultIcon_, ui::iconResource(ui::kDefaultPluginIconId), ui::kIconBytes);
+  display::iconToPixels(defaultIcon_, ui::kDefaultIconId);
 }
 
 const uint8_t* PluginManager::internalIcon(int32_t effect) const {
   if (internalIcons_ == nullptr || effect < 0 || effect >= internalEffectCount_) return nullptr;
-  return internalIcons_ + 4 + static_cast<size_t>(effect) * ui::kIconBytes;
+  return internalIcons_ + 4 + static_cast<size_t>(effect) * kIconBytes;
 }
 
 // The scan table holds the paths as the engine's file entries do; paths too long for an entry
@@ -159,7 +158,7 @@ template <typename Record>
 Record* PluginManager::makeRecord(const char* path, uint16_t nameLength) {
   Record* record = makeObject<Record>();
   if (record == nullptr) return nullptr;
-  record->icon = static_cast<uint8_t*>(engineAllocate(ui::kIconBytes));
+  record->icon = static_cast<uint8_t*>(engineAllocate(kIconBytes));
   if (record->icon == nullptr) {
     unloadRecord(record);
     return nullptr;
@@ -172,8 +171,8 @@ Record* PluginManager::makeRecord(const char* path, uint16_t nameLength) {
   if (record->module.open(record->path)) {
     // The library's own icon when it exports one of the full size, else the default one.
     const void* icon = record->module.symbol(QX_ICON_SYMBOL_NAME);
-    bool own = icon != nullptr && platform::exportedSymbolSize(icon) >= ui::kIconBytes;
-    std::memcpy(record->icon, own ? icon : defaultIcon_, ui::kIconBytes);
+    bool own = icon != nullptr && platform::exportedSymbolSize(icon) >= kIconBytes;
+    std::memcpy(record->icon, own ? icon : defaultIcon_, kIconBytes);
     void* entry = record->module.symbol(QX_ENTRY_NAME_DECORATED);
     if (entry == nullptr) entry = record->module.symbol(QX_ENTRY_NAME);
     if (entry != nullptr) {

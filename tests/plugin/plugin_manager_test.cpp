@@ -12,10 +12,13 @@
 #include "plugin/plugin_manager.h"
 #include "plugin_sdk/service_table.h"
 #include "tests/plugin/plugin_folder.h"
-#include "ui/icon_resource.h"
+#include "display/gdi_resources.h"
+#include "ui/image_resources.h"
 
 namespace quorix::plugin {
 namespace {
+
+constexpr size_t kIconBytes = QX_ICON_BYTES;
 
 using testing::listed;
 using testing::PluginFolder;
@@ -252,21 +255,24 @@ TEST(PluginManager, IconsComeFromTheLibraryWhenItExportsAWholeOne) {
   plugins.add("plain_effect.so", "b.kpl");    // exports none
   plugins.add("narrow_effect.so", "c.kpl");   // exports one too small
   auto manager = plugins.load();
-  const uint8_t* fallback = ui::iconResource(ui::kDefaultPluginIconId);
-  ASSERT_NE(fallback, nullptr);
-  EXPECT_EQ(std::memcmp(manager->defaultIcon(), fallback, ui::kIconBytes), 0);
+  uint8_t fallback[kIconBytes];
+  display::iconToPixels(fallback, ui::kDefaultIconId);
+  EXPECT_EQ(std::memcmp(manager->defaultIcon(), fallback, kIconBytes), 0);
+  EXPECT_TRUE(std::any_of(fallback, fallback + kIconBytes, [](uint8_t p) { return p != 0; }));
 
   const uint8_t* own = manager->findEffect(fourcc("TEST"))->icon;
-  EXPECT_TRUE(std::all_of(own, own + ui::kIconBytes, [](uint8_t p) { return p == 7; }));
+  EXPECT_TRUE(std::all_of(own, own + kIconBytes, [](uint8_t p) { return p == 7; }));
   for (const char* type : {"PLAN", "NARW"}) {
     EXPECT_EQ(std::memcmp(manager->findEffect(QX_FOURCC(type[0], type[1], type[2], type[3]))->icon,
-                          fallback, ui::kIconBytes),
+                          fallback, kIconBytes),
               0)
         << type;
   }
   for (int i = 0; i < kInternalEffectCount; ++i) {
     ASSERT_NE(manager->internalIcon(i), nullptr);
-    EXPECT_EQ(std::memcmp(manager->internalIcon(i), ui::iconResource(1000 + i), ui::kIconBytes), 0);
+    uint8_t expected[kIconBytes];
+    display::iconToPixels(expected, ui::kFirstEffectIconId + i);
+    EXPECT_EQ(std::memcmp(manager->internalIcon(i), expected, kIconBytes), 0);
   }
   EXPECT_EQ(manager->internalIcon(kInternalEffectCount), nullptr);
   EXPECT_EQ(manager->internalIcon(-1), nullptr);
@@ -323,10 +329,9 @@ TEST(PluginManager, RunningOutOfMemory) {
                 "Not enough memory available. Quit Kyrel, assign more memory from the Finder and "
                 "try again.");
     }
-    EXPECT_EQ(std::memcmp(manager->defaultIcon(), ui::iconResource(ui::kDefaultPluginIconId),
-                          ui::kIconBytes),
-              0)
-        << label;
+    uint8_t fallback[kIconBytes];
+    display::iconToPixels(fallback, ui::kDefaultIconId);
+    EXPECT_EQ(std::memcmp(manager->defaultIcon(), fallback, kIconBytes), 0) << label;
     EXPECT_EQ(manager->effects().count + manager->services().count, c.loaded ? 1 : 0) << label;
   }
 }
