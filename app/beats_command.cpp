@@ -21,7 +21,7 @@ const char kHelp[] =
     "period in milliseconds, and last the median tempo in beats per minute:\n"
     "  0.557 s  568 ms\n"
     "  ...\n"
-    "  tempo 117.6 bpm\n"
+    "  tempo 120.2 bpm\n"
     "\n"
     "  --json  print {\"beats\": [{\"time\": s, \"period\": ms}, ...], \"tempo\": bpm,\n"
     "          \"blocks\": n} instead (tempo null when there is no beat)\n"

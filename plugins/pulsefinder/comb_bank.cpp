@@ -6,7 +6,12 @@ bool CombBank::build(const TrackerSizes& sizes) {
   release();
   if (!combs_.allocate(sizes.combCount)) return false;
   for (uint32_t k = 0; k < sizes.combCount; ++k) {
-    const uint32_t order = sizes.longestComb - k - 1;
+    // Comb k stands for a beat period of Kmax - k resonator samples, and a comb resonates with
+    // onsets that recur after its feedback delay: the delay (its order) is that period. With a
+    // delay one sample shorter the comb would ring one step faster than the period it reports,
+    // and every reported period and predicted beat would be a resonator sample (11.6 ms at
+    // 44100 Hz) late.
+    const uint32_t order = sizes.longestComb - k;
     if (!combs_[k].build(order, {{0, kInputGain}}, {{0, 1.0}, {order, -kFeedback}},
                          sizes.outputHistoryLength)) {
       release();

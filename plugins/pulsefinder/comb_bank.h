@@ -1,9 +1,9 @@
 // The bank of comb resonators over the onset signal, one per candidate tempo.
 //
-// Comb k (k = 0 .. M - 1) has order Kmax - k - 1: y[t] = 0.05 x[t] + 0.95 y[t - order]. Its
-// tempo period is taken as order + 1 = Kmax - k resonator samples, so comb 0 is the slowest
-// tempo and comb M - 1 the fastest. Every comb keeps 2.5 s of its outputs; their peaks are
-// recomputed a few combs at a time over each 100-ms interval.
+// Comb k (k = 0 .. M - 1) stands for a beat period of Kmax - k resonator samples, so comb 0 is
+// the slowest tempo and comb M - 1 the fastest. It is y[t] = 0.05 x[t] + 0.95 y[t - period]:
+// its feedback delay, and so its order, is that period. Every comb keeps 2.5 s of its outputs;
+// their peaks are recomputed a few combs at a time over each 100-ms interval.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +25,8 @@ class CombBank {
 
   uint32_t count() const { return static_cast<uint32_t>(combs_.size()); }
   const FilterRecord& comb(uint32_t k) const { return combs_[k]; }
-  // Comb k's tempo period in resonator samples (its order + 1).
-  uint32_t period(uint32_t k) const { return combs_[k].order() + 1; }
+  // Comb k's beat period in resonator samples, Kmax - k: the delay it rings at.
+  uint32_t period(uint32_t k) const { return combs_[k].order(); }
 
   // One onset value through every comb, each output appended to its comb's history.
   void run(double onset);

@@ -6,8 +6,9 @@ uint64_t trackerBufferBytes(const TrackerSizes& s) {
   // Every filter keeps coefficients, state and tap lists of about four times its order, the
   // combs a 2.5-s output history as well; then the history ring, the work buffers and the
   // candidate list.
-  // (The comb orders run from Kmin - 1 to Kmax - 1, so their (order + 1)s sum to M (Kmin + Kmax) / 2.)
-  const uint64_t taps = uint64_t{s.combCount} * (uint64_t{s.shortestComb} + s.longestComb) / 2;
+  // (The comb orders run from Kmin to Kmax, so their (order + 1)s sum to M (Kmin + Kmax) / 2 + M.)
+  const uint64_t taps =
+      uint64_t{s.combCount} * (uint64_t{s.shortestComb} + s.longestComb) / 2 + s.combCount;
   const uint64_t combs = (taps * 5 + uint64_t{s.combCount} * s.outputHistoryLength) * sizeof(double);
   uint64_t work = uint64_t{s.blockSize} + s.envelopeSamples + s.resonatorSamples;
   return combs + (uint64_t{s.historyLength} + work) * sizeof(double) + 1024;
@@ -27,7 +28,7 @@ std::optional<TrackerSizes> deriveTrackerSizes(uint32_t sampleRate, uint32_t blo
   const uint64_t step = s.resonatorStep();
   const uint64_t longest = perMinute / (step * TrackerSizes::kSlowestTempo);
   const uint64_t shortest = perMinute / (step * TrackerSizes::kFastestTempo);
-  // The shortest comb has order Kmin - 1, and a comb needs an order of at least 1.
+  // A beat period of one resonator sample is no tempo: the shortest comb needs two.
   if (shortest < 2 || longest <= shortest) return std::nullopt;
   const uint64_t outputHistory = uint64_t{sampleRate} * 2500 / (step * 1000);
   // Far beyond the memory budget already; keeps the size arithmetic below from overflowing.

@@ -135,6 +135,36 @@ TEST(FilterRecord, BuildFailsCleanlyWhenMemoryRunsOut) {
   EXPECT_FALSE(noOrder.build(0, {{0, 1.0}}, {{0, 1.0}}, 0));
 }
 
+// A comb answers an onset with an echo a period later: the period it reports as its tempo is
+// the delay it resonates at, for every comb of the bank and whatever the format.
+TEST(CombBank, EveryCombEchoesAfterItsPeriod) {
+  struct Format {
+    uint32_t rate, block;
+  } formats[] = {{44100, 1024}, {48000, 1024}, {44100, 576}};
+  for (const Format& format : formats) {
+    SCOPED_TRACE(::testing::Message() << format.rate << " Hz, " << format.block << " samples");
+    TrackerSizes sizes = *deriveTrackerSizes(format.rate, format.block);
+    CombBank bank;
+    ASSERT_TRUE(bank.build(sizes));
+    ASSERT_EQ(bank.count(), sizes.combCount);
+    std::vector<uint32_t> echo(bank.count(), 0);
+    bank.run(1.0);
+    for (uint32_t t = 1; t <= sizes.longestComb + 1; ++t) {
+      bank.run(0.0);
+      for (uint32_t k = 0; k < bank.count(); ++k) {
+        if (echo[k] == 0 && bank.comb(k).lastOutput() != 0) {
+          echo[k] = t;
+          EXPECT_DOUBLE_EQ(bank.comb(k).lastOutput(), 0.05 * 0.95) << "comb " << k;
+        }
+      }
+    }
+    for (uint32_t k = 0; k < bank.count(); ++k) {
+      EXPECT_EQ(bank.period(k), sizes.longestComb - k) << "comb " << k;
+      EXPECT_EQ(echo[k], bank.period(k)) << "comb " << k;
+    }
+  }
+}
+
 TEST(CombBank, PeaksAreRecomputedAFewCombsAtATime) {
   TrackerSizes sizes = *deriveTrackerSizes(44100, 1024);
   CombBank bank;

@@ -56,7 +56,7 @@ TEST(TrackerSizes, UnusableFormatsAreRefused) {
       {0, 1024, "no rate"},
       {44100, 0, "no block"},
       {1000, 1024, "no comb at all"},
-      {8000, 4096, "the shortest comb would have order 0"},
+      {8000, 4096, "the shortest beat period would be one resonator sample"},
       {44100, 7, "thousands of long combs, beyond the memory budget"},
       {192000, 8, "beyond the memory budget"},
       {4000000000u, 1, "absurd rate"},
