@@ -36,6 +36,14 @@ constexpr int32_t kDecodeAheadLimit = 48;
 constexpr int kFailuresInARow = 16;
 constexpr int kIoBufferSize = 32768;
 
+// The engine's 32-bit pixels carry 0 in their fourth byte; the scaler writes 255 there.
+void clearFourthBytes(uint8_t* pixels, int stride, int width, int height) {
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * stride;
+    for (int x = 0; x < width; ++x) row[4 * x + 3] = 0;
+  }
+}
+
 void quietFfmpegLog() {
   static std::once_flag once;
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
@@ -210,11 +218,12 @@ int32_t FfmpegMovieSource::buildIndex() {
                     : 0;
     return QX_OK;
   }
-  // Every packet of the stream is one frame; its presentation time places it.
+  // Every packet of the stream is one frame; its presentation time places it. Packets the
+  // file marks to be left out (beyond its edit list) are not shown.
   int64_t end = INT64_MIN;
   int64_t next = 0;
   while (pts_.size() < kMaxFrames && av_read_frame(format_, packet_) >= 0) {
-    if (packet_->stream_index == stream_) {
+    if (packet_->stream_index == stream_ && (packet_->flags & AV_PKT_FLAG_DISCARD) == 0) {
       int64_t pts = packet_->pts != AV_NOPTS_VALUE ? packet_->pts
                     : packet_->dts != AV_NOPTS_VALUE ? packet_->dts : next;
       pts_.push_back(pts);
@@ -281,14 +290,21 @@ bool FfmpegMovieSource::decodeNext() {
 bool FfmpegMovieSource::decodeTo(int32_t index) {
   if (decoded_ == index) return true;
   if (decoded_ < 0 || index < decoded_ || index - decoded_ > kDecodeAheadLimit || drained_) {
-    if (!seekTo(index)) return false;
+    // A seek lands on a key frame at or before the time asked, as the file's index reckons
+    // (some formats reckon by decoding time, and land beyond a frame shown earlier): seek
+    // further back until the first frame decoded comes at or before the wanted one.
+    for (int32_t back = 0;; back = back == 0 ? 1 : back * 2) {
+      int32_t from = std::max(0, index - back);
+      if (!seekTo(from) || !decodeNext()) return false;
+      if (decoded_ <= index || from == 0) break;
+    }
   }
   // Frames come in presentation order; the first at or after the wanted one is shown (a frame
   // that cannot be decoded leaves its successor in its place).
-  while (decodeNext()) {
-    if (decoded_ >= index) return true;
+  while (decoded_ < index) {
+    if (!decodeNext()) return false;
   }
-  return false;
+  return true;
 }
 
 int32_t FfmpegMovieSource::drawFrame(int32_t index, const Rect16& box, const MovieWorld& world) {
@@ -324,12 +340,14 @@ int32_t FfmpegMovieSource::scaleInto(const Rect16& box, const MovieWorld& world)
                       static_cast<ptrdiff_t>(box.top) * world.rowBytes + box.left * bytes;
     int stride = world.rowBytes;
     sws_scale(scaler_, frame_->data, frame_->linesize, 0, frame_->height, &target, &stride);
+    if (bytes == 4) clearFourthBytes(target, stride, boxWidth, boxHeight);
     return QX_OK;
   }
   const int stride = boxWidth * bytes;
   scratch_.resize(static_cast<size_t>(stride) * static_cast<size_t>(boxHeight));
   uint8_t* aside = scratch_.data();
   sws_scale(scaler_, frame_->data, frame_->linesize, 0, frame_->height, &aside, &stride);
+  if (bytes == 4) clearFourthBytes(aside, stride, boxWidth, boxHeight);
   const int top = std::max<int>(box.top, 0), bottom = std::min<int>(box.bottom, world.height);
   const int left = std::max<int>(box.left, 0), right = std::min<int>(box.right, world.width);
   if (world.format == 8) {
