@@ -1,6 +1,7 @@
 #include "config/diagnostic_log.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <cstdio>
 #include <mutex>
 
@@ -46,6 +47,16 @@ void closeLog() {
     std::fclose(gLog);
     gLog = nullptr;
   }
+}
+
+void logTiming(uint32_t calls, uint32_t total, uint32_t code) {
+  if (!logIsOpen()) return;
+  char name[4];
+  std::memcpy(name, &code, sizeof name);  // the code as it lies in memory
+  double mean = calls != 0 ? static_cast<double>(total) / calls : 0.0;
+  double rate = mean > 0.0 ? 1000.0 / mean : 0.0;
+  logPrintf("called %u in %u millisec. Effect name : %.4s\n", calls, total, name);
+  logPrintf("Time for 1 call : %f millisec, frame rate : %f /sec\n", mean, rate);
 }
 
 }  // namespace quorix::config

@@ -85,6 +85,21 @@ void setPort(WindowPort* port) { gCurrent = DrawingPort{port, nullptr}; }
 
 void setPort(render::OffscreenPort* port) { gCurrent = DrawingPort{nullptr, port}; }
 
+DrawingPort portOfRef(PortRef port) {
+  if (port == nullptr) return {};
+  uint16_t kind;
+  std::memcpy(&kind, port, sizeof kind);
+  if (kind == kWindowPortKind || kind == kScrollingWindowPortKind) {
+    return DrawingPort{reinterpret_cast<WindowPort*>(port), nullptr};
+  }
+  return DrawingPort{nullptr, port};
+}
+
+PortRef refOfPort(const DrawingPort& port) {
+  if (port.window != nullptr) return reinterpret_cast<PortRef>(port.window);
+  return port.offscreen;
+}
+
 pf::DeviceContext* offscreenPortDC(render::OffscreenPort* port) {
   if (port == nullptr || port->portKind != kOffscreenPortKind) return nullptr;
   if (port->deviceContext != nullptr) return static_cast<OffscreenDC*>(port->deviceContext)->dc;

@@ -51,6 +51,11 @@ DrawingPort currentPort();
 void setPort(WindowPort* port);
 void setPort(render::OffscreenPort* port);
 
+// Plug-ins hold either kind of port as one PortRef. A window port starts with its kind (1 or
+// 2); an offscreen port's first word is always 0, which tells the two apart.
+DrawingPort portOfRef(PortRef port);
+PortRef refOfPort(const DrawingPort& port);
+
 // The device context of the current port: a window port's window context, or an offscreen
 // port's (made once, kept in the port). Null without a port. Release it with
 // releasePortDC; an offscreen port's context stays until releaseOffscreenPortDC.

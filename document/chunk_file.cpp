@@ -1,13 +1,12 @@
 #include "document/chunk_file.h"
 
-#include <cerrno>
 #include <cstring>
 #include <new>
 #include <utility>
 
 #include "common/byte_order.h"
 #include "common/memory.h"
-#include "platform/files.h"
+#include "document/file_object.h"
 #include "plugin_sdk/status_codes.h"
 #include "ui/alerts.h"
 #include "ui/string_table.h"
@@ -96,18 +95,9 @@ int32_t ChunkFile::open(const std::string& path, bool mayCreate, bool writable) 
   path_ = path;
   lastError_ = 0;
   readOnly_ = !writable;
-  if (writable && platform::isReadOnlyFile(path)) return QX_ERR_OPEN_FAILED;
-
-  if (!writable) {
-    file_ = std::fopen(path.c_str(), "rb");
-  } else if (mayCreate) {
-    file_ = std::fopen(path.c_str(), "rb+");
-    // Create the file only when it is not there: never truncate one that merely failed to open.
-    if (file_ == nullptr && errno == ENOENT) file_ = std::fopen(path.c_str(), "wb+");
-  } else {
-    file_ = std::fopen(path.c_str(), "wb+");
+  if (int32_t opened = openFileStream(path, mayCreate, writable, &file_); opened != QX_OK) {
+    return opened;
   }
-  if (file_ == nullptr) return QX_ERR_OPEN_FAILED;
 
   long end = -1;
   if (std::fseek(file_, 0, SEEK_END) == 0) end = std::ftell(file_);

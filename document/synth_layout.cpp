@@ -160,8 +160,10 @@ void resetRuntime(MovieEntry& movie) {
   movie.runtimeByte0 = 0;
   movie.movie = nullptr;
   movie.runtimeByte = 0;
-  movie.runtimeWords[0] = movie.runtimeWords[1] = 0;
+  movie.startKey = 0;
+  movie.effectSlot = 0;
   movie.movieFlags = 0;
+  movie.world = nullptr;
 }
 
 void resetRuntime(ObjectEntry& object) {

@@ -69,7 +69,7 @@ struct PatchRecord {
 static_assert(sizeof(PatchRecord) == 11024);
 
 struct PictureEntry {
-  uint32_t runtimeWord;            // run-time
+  uint32_t runtimeWord;            // run-time: pins of the Actions drawing from the buffer
   uint8_t name[kNameFieldSize];
   uint8_t reserved[kReservedBlockSize];
   MemHandle data;                  // run-time: the "PICT" chunk's bytes while decoding
@@ -90,13 +90,18 @@ struct MovieEntry {
   uint8_t fileName[256];           // counted string: the movie file's name or path
   uint8_t volumeName[32];          // counted string
   uint8_t reserved[kReservedBlockSize];
-  void* movie;                     // run-time: the open movie
+  void* movie;                     // run-time: the open movie (platform::Movie)
   uint8_t runtimeByte;             // run-time
   Rect16 frame;
-  uint32_t runtimeWords[2];        // run-time
+  int32_t startKey;                // run-time: the key that last started the movie
+  int32_t effectSlot;              // run-time: action slot of the effect that consumes the
+                                   // frames, -1 when they are drawn into the frame
   int16_t movieParam;
-  uint32_t movieFlags;             // run-time bits: bit 0 used by the Patch, bit 1 from start
-  uint32_t movieWords[4];          // the first two are also used while playing
+  uint32_t movieFlags;             // run-time bits: bit 0 used by the Patch, bit 1 from start,
+                                   // bit 2 an empty frame (never drawn)
+  uint32_t movieWords[4];          // carried unchanged
+  void* world;                     // run-time: the graphics world frames are drawn into (an
+                                   // OffscreenPort of the engine's format)
 };
 
 struct ObjectEntry {

@@ -1,6 +1,5 @@
 #include "plugin/call_protocol.h"
 
-#include "common/byte_order.h"
 #include "config/diagnostic_log.h"
 #include "platform/clock.h"
 
@@ -73,7 +72,7 @@ intptr_t callPlugin(PluginRecord& record, int32_t selector, intptr_t argument,
   switch (selector) {
     case QX_SELECTOR_CLOSE:
       record.open = 0;
-      if (record.timingOn != 0) logTiming(record.callCount, record.totalTime, record.type);
+      if (record.timingOn != 0) config::logTiming(record.callCount, record.totalTime, record.type);
       break;
     case QX_SELECTOR_PRELOAD:
       record.preloaded = 1;
@@ -85,16 +84,6 @@ intptr_t callPlugin(PluginRecord& record, int32_t selector, intptr_t argument,
       break;
   }
   return block.result;
-}
-
-void logTiming(uint32_t calls, uint32_t total, FourCC code) {
-  if (!config::logIsOpen()) return;
-  char name[4];
-  storeLE32(reinterpret_cast<uint8_t*>(name), code);
-  double mean = calls != 0 ? static_cast<double>(total) / calls : 0.0;
-  double rate = mean > 0.0 ? 1000.0 / mean : 0.0;
-  config::logPrintf("called %u in %u millisec. Effect name : %.4s\n", calls, total, name);
-  config::logPrintf("Time for 1 call : %f millisec, frame rate : %f /sec\n", mean, rate);
 }
 
 }  // namespace quorix::plugin

@@ -26,15 +26,10 @@ struct OpenContext {
 //    sets the block's document and medium from `open`, marks the record open and takes the
 //    timing switch (clearing the statistics when it is on);
 //  - process, while timing is on, adds the call's milliseconds and one call to the statistics;
-//  - close, while timing is on and the diagnostic log is open, writes the statistics there.
+//  - close, while timing is on and the diagnostic log is open, writes the statistics there
+//    (config::logTiming).
 // A C++ exception thrown out of a plug-in stops at this function.
 intptr_t callPlugin(PluginRecord& record, int32_t selector, intptr_t argument = 0,
                     const OpenContext& open = {});
-
-// Writes the two timing lines of `calls` calls that took `total` milliseconds to the diagnostic
-// log: "called <calls> in <total> millisec. Effect name : <code>" with the code's four bytes in
-// memory order (so 'TAsh' reads "hsAT"), then the mean time of one call and the rate it
-// allows; both 0 when no call was counted or the mean is not above 0.
-void logTiming(uint32_t calls, uint32_t total, FourCC code);
 
 }  // namespace quorix::plugin

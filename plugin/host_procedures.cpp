@@ -4,6 +4,7 @@
 #include "document/blobs.h"
 #include "platform/clock.h"
 #include "platform/cpu_features.h"
+#include "plugin/host_toolbox.h"
 #include "plugin/plugin_manager.h"
 #include "render/copy_blit.h"
 
@@ -47,6 +48,9 @@ const void* findService(FourCC code) noexcept {
   return manager != nullptr ? manager->findService(code) : nullptr;
 }
 
+// The toolbox record, whose first bytes are the call block of every file importer call.
+HostToolbox* toolboxRecord() noexcept { return &hostToolbox(); }
+
 struct HostProc {
   int32_t index;
   QxProc function;
@@ -76,6 +80,7 @@ const HostProc kHostProcs[] = {
     {QX_HOST_PROC_FIND_SERVICE, proc(findService)},
     {QX_HOST_PROC_ZERO_53, proc(zero)},
     {QX_HOST_PROC_NOTHING_54, proc(nothing)},
+    {QX_HOST_PROC_TOOLBOX, proc(toolboxRecord)},
 };
 
 }  // namespace

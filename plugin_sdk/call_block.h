@@ -79,6 +79,27 @@ enum {
   QX_SELECTOR_IMPORT_ADD_FILTER = 262   /* the importer adds its Open dialog filter */
 };
 
+/* The argument blocks of the file importer selectors. The engine owns them; they are valid
+ * during the call only. `picture` is the handle that the importer's open selector returned. */
+typedef struct ImporterDrawArgs {       /* QX_SELECTOR_IMPORT_DRAW */
+  MemHandle picture;
+  Rect16 frame;                         /* where to draw, in the destination's coordinates */
+  struct QxOffscreenPort* destination;  /* the picture's buffer, an offscreen port */
+} ImporterDrawArgs;
+
+typedef struct ImporterBoundsArgs {     /* QX_SELECTOR_IMPORT_BOUNDS */
+  MemHandle picture;
+  Rect16 bounds;                        /* zeroed by the engine, filled by the importer */
+} ImporterBoundsArgs;
+
+typedef struct ImporterTypeArgs {       /* QX_SELECTOR_IMPORT_ACCEPTS */
+  FourCC type;                          /* a file type, e.g. 'PCT ' */
+} ImporterTypeArgs;
+
+QX_STATIC_ASSERT(offsetof(ImporterDrawArgs, frame) == QX_LAYOUT(4, 8), "ImporterDrawArgs.frame");
+QX_STATIC_ASSERT(offsetof(ImporterDrawArgs, destination) == QX_LAYOUT(12, 16), "ImporterDrawArgs.destination");
+QX_STATIC_ASSERT(offsetof(ImporterBoundsArgs, bounds) == QX_LAYOUT(4, 8), "ImporterBoundsArgs.bounds");
+
 /* Kinds of the medium attached to a key (PluginCallBlock.mediaKind). */
 enum {
   QX_MEDIA_NONE = 0,

@@ -42,6 +42,10 @@ typedef struct HostToolbox {
   int32_t (*newOffscreenPort)(PortRef* port, int32_t depth, const Rect16* bounds,
                               MemHandle colorTable, void* device, uint32_t flags); /* 124: 0 */
   int32_t (*lockPixels)(MemHandle pixelMap);              /* 128: always 1 */
+  /* Copies pixels between pixel maps, converting pixel sizes. Each map is given by the address
+   * of a variable holding its handle (a picture's or movie frame's); a null address or a null
+   * handle stands for the current port's map (the source) or the current port itself (the
+   * destination, which may be a window port). The mode and mask are not read. */
   void (*copyBits)(MemHandle* sourceMap, MemHandle* destinationMap, const Rect16* sourceRect,
                    const Rect16* destinationRect, int32_t mode, MemHandle mask); /* 132 */
   void (*disposeOffscreenPort)(PortRef port);             /* 136: null is ignored */
@@ -54,7 +58,9 @@ typedef struct HostToolbox {
   int32_t (*isFileOpen)(FileRef file);                    /* 156 */
   void (*addFileFilter)(const char* descriptionThenPattern); /* 160 */
 
-  /* Dialogs, items and controls. */
+  /* Dialogs, items and controls. Items are numbered from 1; item texts hold at most 255
+   * characters. A DialogRef is also the dialog's window port (setPort) and may be handed where a
+   * WindowRef is asked for. */
   int32_t (*getItemValue)(DialogRef dialog, int32_t item, int32_t* value);     /* 164 */
   void (*setItemValue)(DialogRef dialog, int32_t item, int32_t value);         /* 168 */
   void (*setItemText)(DialogRef dialog, int32_t item, const char* text, int32_t form); /* 172 */
@@ -68,6 +74,8 @@ typedef struct HostToolbox {
   DialogRef (*newDialog)(int32_t resourceId, void* storage, void* behind);     /* 204 */
   void (*disposeDialog)(DialogRef dialog);                                     /* 208 */
   intptr_t (*identity)(intptr_t value);                                        /* 212 */
+  /* Runs the dialog that is the current port until an item is hit; 2 (Cancel) when no dialog
+   * is current. The filter is not called. */
   void (*modalDialog)(void* filter, int16_t* itemHit);                         /* 216 */
   void (*showDialog)(DialogRef dialog);                                        /* 220 */
   ControlRef (*newControl)(WindowRef window, const Rect16* bounds, const char* title,
@@ -77,8 +85,11 @@ typedef struct HostToolbox {
   void (*setControlMaximum)(ControlRef control, int32_t maximum);              /* 232 */
   void (*setControlValue)(ControlRef control, int32_t value);                  /* 236 */
   int32_t (*getControlValue)(ControlRef control);                              /* 240 */
-  PopupRef (*newPopup)(intptr_t a, intptr_t b, intptr_t c, intptr_t d, intptr_t e,
-                       intptr_t f, intptr_t g);                                /* 244 */
+  /* A popup menu on `window`: `entries` holds the entry names separated by ';'; `selection`
+   * counts from 1. The last word is reserved (0). */
+  PopupRef (*newPopup)(WindowRef window, const Rect16* bounds, const char* entries,
+                       int32_t selection, int32_t visible, intptr_t reference,
+                       intptr_t reserved);                                     /* 244 */
   void (*disposePopup)(PopupRef popup);                                        /* 248 */
   int32_t (*getPopupSelection)(PopupRef popup);                                /* 252 */
   void (*setPopupSelection)(PopupRef popup, int32_t entry);                    /* 256 */

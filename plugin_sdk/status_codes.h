@@ -74,6 +74,15 @@ enum {
   QX_ERR_BLDT_EMPTY = -6022,
   QX_ERR_BLDT_MEMORY = -6023,
 
+  /* Pictures and movies. */
+  QX_ERR_BITMAP_COMPRESSION = -3,  /* a compressed Windows bitmap */
+  QX_ERR_BITMAP_DEPTH = -4,        /* a bit count the bitmap decoder does not take */
+  QX_ERR_FILE_NOT_FOUND = -43,     /* a movie file that is not there */
+  QX_ERR_NO_DECODER = -2003,       /* no decoder for a movie's pictures */
+  QX_ERR_INVALID_MOVIE = -2010,    /* not a movie, or a damaged one */
+  QX_ERR_MEDIA_UNAVAILABLE = -2093,/* the media platform is not started */
+  QX_ERR_PICTURE_DATA = -11005,    /* damaged or truncated picture data */
+
   /* The same numbers as the chunks that share them report them. */
   QX_ERR_WPOS_RELEASE = -6017,     /* reading "WPOS" */
   QX_ERR_BLHD_OPEN = -6016,        /* reading "BLHD" */

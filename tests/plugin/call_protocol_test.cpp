@@ -216,11 +216,11 @@ TEST(TimingLines, NameTheCodeInMemoryOrderAndGuardTheMean) {
                       "Time for 1 call : 0.000000 millisec, frame rate : 0.000000 /sec\n"}}) {
     testing::TempFolder logFolder;
     ASSERT_TRUE(config::openLog(logFolder / "log.txt"));
-    logTiming(c.calls, c.total, fourcc("TAsh"));
+    config::logTiming(c.calls, c.total, fourcc("TAsh"));
     config::closeLog();
     EXPECT_EQ(testing::readFile(logFolder / "log.txt"), c.lines);
   }
-  logTiming(1, 1, fourcc("TAsh"));  // with the log closed: nothing, and no crash
+  config::logTiming(1, 1, fourcc("TAsh"));  // with the log closed: nothing, and no crash
 }
 
 }  // namespace
