@@ -51,6 +51,13 @@ int64_t makeRoom(int64_t needed, int32_t synth, int32_t kept = -1);
 // Frees every picture buffer of the Synth.
 void releasePictures(int32_t synth);
 
+// Prepares the media of the Synth's current Patch: releases the pictures of every other Synth,
+// marks the pictures and movies the Patch's keys use (a movie whose key loads it whole plays
+// from its start, on the millisecond clock only), loads those movies, then decodes those
+// pictures in table order until memory falls below kPreloadMemoryFloor (the rest are decoded
+// on first use). The progress window, when shown, names each.
+void preloadPatchMedia(int32_t synth);
+
 // Running Actions pin the pictures they draw from; pins nest.
 void pinPicture(int32_t synth, int32_t picture);
 void unpinPicture(int32_t synth, int32_t picture);

@@ -3,6 +3,7 @@
 #include "config/diagnostic_log.h"
 #include "document/blobs.h"
 #include "media/add_medium.h"
+#include "media/movies.h"
 #include "media/pictures.h"
 #include "platform/clock.h"
 #include "platform/cpu_features.h"
@@ -94,10 +95,24 @@ const HostProc kHostProcs[] = {
     {QX_HOST_PROC_MILLISECONDS, proc(milliseconds)},
     {QX_HOST_PROC_NOTHING_18, proc(nothing)},
     {QX_HOST_PROC_NOTHING_19, proc(nothing)},
+    {QX_HOST_PROC_MOVIE_OF, proc(media::movieOf)},
+    {QX_HOST_PROC_MOVIE_SET_RATE, proc(media::setMovieRate)},
+    {QX_HOST_PROC_MOVIE_DURATION, proc(media::movieDuration)},
+    {QX_HOST_PROC_MOVIE_TIME_SCALE, proc(media::movieTimeScale)},
+    {QX_HOST_PROC_MOVIE_SET_TIME, proc(media::setMovieTime)},
+    {QX_HOST_PROC_MOVIE_START, proc(media::startMovie)},
+    {QX_HOST_PROC_MOVIE_STOP, proc(media::stopMovie)},
     {QX_HOST_PROC_LOG_TEXT, proc(logText)},
     {QX_HOST_PROC_GET_BLOB, proc(getBlob)},
     {QX_HOST_PROC_SET_BLOB, proc(setBlob)},
     {QX_HOST_PROC_LOAD_MEDIA, proc(addMedium)},
+    {QX_HOST_PROC_MOVIE_DATA, proc(media::movieWorldOf)},
+    {QX_HOST_PROC_MOVIE_OPEN, proc(media::openMovieOf)},
+    {QX_HOST_PROC_MOVIE_UPDATE, proc(media::taskMovie)},
+    {QX_HOST_PROC_MOVIE_HANDLER, proc(media::movieMediaHandler)},
+    {QX_HOST_PROC_MOVIE_TIME, proc(media::movieTime)},
+    {QX_HOST_PROC_MOVIE_SET_LOOP, proc(media::setMovieLoop)},
+    {QX_HOST_PROC_MEDIA_PLATFORM, proc(media::mediaPlatformResult)},
     {QX_HOST_PROC_PROCESSOR, proc(processor)},
     {QX_HOST_PROC_NOTHING_42, proc(nothing)},
     {QX_HOST_PROC_ACCELERATED_COPY, proc(zero)},

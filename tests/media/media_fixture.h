@@ -18,6 +18,7 @@
 #include "document/synth_list.h"
 #include "media/importer_registry.h"
 #include "media/media_host.h"
+#include "media/movies.h"
 #include "media/pictures.h"
 #include "platform/alert_sink.h"
 #include "platform/media/media_platform.h"
@@ -70,7 +71,7 @@ inline MemHandle testColorTable(const std::vector<uint32_t>& colors) {
 // Closing a Synth releases its media, as the engine's document host does.
 class MediaDocumentHost : public document::DocumentHost {
  public:
-  void releaseSynthMedia(int synth) override { releasePictures(synth); }
+  void releaseSynthMedia(int synth) override { disposeMovies(synth, true, true); }
 };
 
 class MediaTest : public ::testing::Test {
