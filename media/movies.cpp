@@ -222,12 +222,7 @@ void movieFrameDrawn(platform::Movie* /*movie*/, intptr_t index) {
   const document::PatchRecord* patch = header != nullptr ? document::patchRecord(synth, header->currentPatch) : nullptr;
   if (patch == nullptr || entry->startKey < 0 || entry->startKey >= document::kKeyCount) return;
   const document::KeyParams& key = patch->keyParams[entry->startKey];
-  Rect16 destination = key.placement;
-  const float scale = mediaHost().displayScale();
-  if (scale != 1.0f && scale > 0.0f) {
-    auto divide = [scale](int16_t edge) { return static_cast<int16_t>(static_cast<float>(edge) / scale); };
-    destination = Rect16{divide(destination.top), divide(destination.left), divide(destination.bottom), divide(destination.right)};
-  }
+  Rect16 destination = rectAtScale(key.placement, mediaHost().displayScale());
   const BufferDesc source = render::bufferDescFromPort(worldIn(*entry));
   const BufferDesc target = render::frameDescriptor(render::currentFrameBuffer());
   Rect16 whole = source.bounds;

@@ -39,6 +39,10 @@ void getPictureDescriptor(int32_t picture, int32_t synth, BufferDesc* descriptor
 // for.
 Rect16 pictureBoundsAtScale(int32_t synth, int32_t picture);
 
+// `rect` with every edge divided by `scale` and truncated; `rect` itself at scale 1.0 or a
+// scale that is not above 0.
+Rect16 rectAtScale(const Rect16& rect, float scale);
+
 // The cache's estimate of a picture's size: width x height (at its scale) x the engine's bytes
 // per pixel x 4, in 64 bits.
 int64_t estimatedPictureSize(int32_t synth, int32_t picture);
