@@ -18,6 +18,7 @@
 #include "tests/media/media_fixture.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/movie_encoder.h"
+#include "tests/support/png_writer.h"
 #include "ui/alerts.h"
 
 namespace quorix::media {
@@ -207,6 +208,13 @@ TEST_F(MovieTest, FramesDrawIntoAWorldCutToTheFrameAndThenAtTheKeysPlacement) {
     clock.advance(250);
     EXPECT_FALSE(stepPlayingMovie(synth, 0, false));
     EXPECT_EQ(framePixel(4, 4), expected(kColors[2])) << c.depth;
+    if (c.depth == 32) {
+      std::vector<uint32_t> shown;
+      for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 10; ++x) shown.push_back(framePixel(x, y));
+      }
+      testing::writePng(testing::picturePath("movie_frame_at_key.png"), shown, 10, 8);
+    }
     document::synthSlot(synth)->modified = 0;
     document::closeSynth(synth, false);
   }
