@@ -9,6 +9,7 @@ extern const Command kMakeCommand;
 extern const Command kVerifyCommand;
 extern const Command kBeatsCommand;
 extern const Command kPluginsCommand;
+extern const Command kPictureCommand;
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
@@ -19,6 +20,7 @@ const std::vector<Command>& commands() {
       kVerifyCommand,
       kBeatsCommand,
       kPluginsCommand,
+      kPictureCommand,
   };
   return table;
 }

@@ -35,12 +35,7 @@ void freeBuffer(PictureEntry& picture) {
   picture.buffer = nullptr;
 }
 
-Rect16 boundsAtScale(const PictureEntry& picture) {
-  if (picture.scale == 1.0f || !(picture.scale > 0.0f)) return picture.bounds;
-  auto divide = [&](int16_t edge) { return static_cast<int16_t>(static_cast<float>(edge) / picture.scale); };
-  return Rect16{divide(picture.bounds.top), divide(picture.bounds.left), divide(picture.bounds.bottom),
-                divide(picture.bounds.right)};
-}
+Rect16 boundsAtScale(const PictureEntry& picture) { return rectAtScale(picture.bounds, picture.scale); }
 
 int64_t estimateOf(const PictureEntry& picture) {
   Rect16 r = boundsAtScale(picture);
@@ -95,10 +90,7 @@ void bringToDisplay(int32_t synth, int32_t index) {
   }
   const float scale = mediaHost().displayScale();
   if (picture->scale == scale || !(scale > 0.0f)) return;
-  const auto divide = [&](int16_t edge) { return static_cast<int16_t>(static_cast<float>(edge) / scale); };
-  const Rect16 reduced{divide(picture->bounds.top), divide(picture->bounds.left),
-                       divide(picture->bounds.bottom), divide(picture->bounds.right)};
-  render::OffscreenPort* smaller = createBuffer(synth, index, reduced);
+  render::OffscreenPort* smaller = createBuffer(synth, index, rectAtScale(picture->bounds, scale));
   picture = document::pictureEntry(synth, index);
   if (smaller == nullptr) return;  // the buffer stays as it is
   BufferDesc from = render::bufferDescFromPort(buffer);
@@ -112,6 +104,12 @@ void bringToDisplay(int32_t synth, int32_t index) {
 }
 
 }  // namespace
+
+Rect16 rectAtScale(const Rect16& rect, float scale) {
+  if (scale == 1.0f || !(scale > 0.0f)) return rect;
+  auto divide = [scale](int16_t edge) { return static_cast<int16_t>(static_cast<float>(edge) / scale); };
+  return Rect16{divide(rect.top), divide(rect.left), divide(rect.bottom), divide(rect.right)};
+}
 
 int64_t memoryAvailable() {
   int64_t available = platform::availableMemory();

@@ -39,6 +39,10 @@ void getPictureDescriptor(int32_t picture, int32_t synth, BufferDesc* descriptor
 // for.
 Rect16 pictureBoundsAtScale(int32_t synth, int32_t picture);
 
+// `rect` with every edge divided by `scale` and truncated; `rect` itself at scale 1.0 or a
+// scale that is not above 0.
+Rect16 rectAtScale(const Rect16& rect, float scale);
+
 // The cache's estimate of a picture's size: width x height (at its scale) x the engine's bytes
 // per pixel x 4, in 64 bits.
 int64_t estimatedPictureSize(int32_t synth, int32_t picture);
@@ -50,6 +54,13 @@ int64_t makeRoom(int64_t needed, int32_t synth, int32_t kept = -1);
 
 // Frees every picture buffer of the Synth.
 void releasePictures(int32_t synth);
+
+// Prepares the media of the Synth's current Patch: releases the pictures of every other Synth,
+// marks the pictures and movies the Patch's keys use (a movie whose key loads it whole plays
+// from its start, on the millisecond clock only), loads those movies, then decodes those
+// pictures in table order until memory falls below kPreloadMemoryFloor (the rest are decoded
+// on first use). The progress window, when shown, names each.
+void preloadPatchMedia(int32_t synth);
 
 // Running Actions pin the pictures they draw from; pins nest.
 void pinPicture(int32_t synth, int32_t picture);

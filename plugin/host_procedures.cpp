@@ -2,9 +2,13 @@
 
 #include "config/diagnostic_log.h"
 #include "document/blobs.h"
+#include "media/add_medium.h"
+#include "media/movies.h"
+#include "media/pictures.h"
 #include "platform/clock.h"
 #include "platform/cpu_features.h"
 #include "plugin/host_toolbox.h"
+#include "plugin_sdk/status_codes.h"
 #include "plugin/plugin_manager.h"
 #include "render/copy_blit.h"
 
@@ -43,6 +47,31 @@ int32_t processor(int32_t* stepping, int32_t* fpu, int32_t* zeroOut) noexcept {
   return features.mmx != 0 ? 1 : 0;
 }
 
+// Runs `body` and answers `failed` when it throws (memory running out inside the library).
+template <typename Result, typename Body>
+Result guarded(Result failed, Body body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return failed;
+  }
+}
+
+void pictureDescriptor(int32_t picture, int32_t synth, BufferDesc* descriptor) noexcept {
+  guarded(0, [&] {
+    media::getPictureDescriptor(picture, synth, descriptor);
+    return 0;
+  });
+}
+
+render::OffscreenPort* getPicture(int32_t picture, int32_t synth) noexcept {
+  return guarded<render::OffscreenPort*>(nullptr, [&] { return media::getPicture(synth, picture); });
+}
+
+int32_t addMedium(int32_t synth, const char* name, FourCC type, const void* bytes, int32_t size) noexcept {
+  return guarded<int32_t>(QX_ERR_MEMORY, [&] { return media::addMedium(synth, name, type, bytes, size); });
+}
+
 const void* findService(FourCC code) noexcept {
   const PluginManager* manager = enginePluginManager();
   return manager != nullptr ? manager->findService(code) : nullptr;
@@ -64,13 +93,30 @@ QxProc proc(Function* function) {
 // One row a procedure; numbers not listed answer null.
 const HostProc kHostProcs[] = {
     {QX_HOST_PROC_COPY_BLIT, proc(render::CopyBlit)},
+    {QX_HOST_PROC_PICTURE_DESCRIPTOR, proc(pictureDescriptor)},
+    {QX_HOST_PROC_GET_PICTURE, proc(getPicture)},
     {QX_HOST_PROC_TICKS, proc(ticks)},
     {QX_HOST_PROC_MILLISECONDS, proc(milliseconds)},
     {QX_HOST_PROC_NOTHING_18, proc(nothing)},
     {QX_HOST_PROC_NOTHING_19, proc(nothing)},
+    {QX_HOST_PROC_MOVIE_OF, proc(media::movieOf)},
+    {QX_HOST_PROC_MOVIE_SET_RATE, proc(media::setMovieRate)},
+    {QX_HOST_PROC_MOVIE_DURATION, proc(media::movieDuration)},
+    {QX_HOST_PROC_MOVIE_TIME_SCALE, proc(media::movieTimeScale)},
+    {QX_HOST_PROC_MOVIE_SET_TIME, proc(media::setMovieTime)},
+    {QX_HOST_PROC_MOVIE_START, proc(media::startMovie)},
+    {QX_HOST_PROC_MOVIE_STOP, proc(media::stopMovie)},
     {QX_HOST_PROC_LOG_TEXT, proc(logText)},
     {QX_HOST_PROC_GET_BLOB, proc(getBlob)},
     {QX_HOST_PROC_SET_BLOB, proc(setBlob)},
+    {QX_HOST_PROC_LOAD_MEDIA, proc(addMedium)},
+    {QX_HOST_PROC_MOVIE_DATA, proc(media::movieWorldOf)},
+    {QX_HOST_PROC_MOVIE_OPEN, proc(media::openMovieOf)},
+    {QX_HOST_PROC_MOVIE_UPDATE, proc(media::taskMovie)},
+    {QX_HOST_PROC_MOVIE_HANDLER, proc(media::movieMediaHandler)},
+    {QX_HOST_PROC_MOVIE_TIME, proc(media::movieTime)},
+    {QX_HOST_PROC_MOVIE_SET_LOOP, proc(media::setMovieLoop)},
+    {QX_HOST_PROC_MEDIA_PLATFORM, proc(media::mediaPlatformResult)},
     {QX_HOST_PROC_PROCESSOR, proc(processor)},
     {QX_HOST_PROC_NOTHING_42, proc(nothing)},
     {QX_HOST_PROC_ACCELERATED_COPY, proc(zero)},

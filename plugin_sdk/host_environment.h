@@ -86,7 +86,7 @@ enum {
   QX_HOST_PROC_GET_BLOB = 28,            /* (settings block, synth) -> data handle or 0 */
   QX_HOST_PROC_SET_BLOB = 29,            /* (settings block, synth, data handle) */
   QX_HOST_PROC_MODULE_AND_WINDOW = 30,   /* (module out, window out) */
-  QX_HOST_PROC_LOAD_MEDIA = 31,          /* (five arguments): media loading */
+  QX_HOST_PROC_LOAD_MEDIA = 31,          /* (synth, name, type, bytes, size) -> entry or status */
   QX_HOST_PROC_SET_FRONT_DIALOG = 32,    /* (window) */
   QX_HOST_PROC_MOVIE_DATA = 33,          /* (synth, movie) -> data handle */
   QX_HOST_PROC_MOVIE_OPEN = 34,          /* (synth, movie) */

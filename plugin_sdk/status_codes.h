@@ -82,6 +82,7 @@ enum {
   QX_ERR_INVALID_MOVIE = -2010,    /* not a movie, or a damaged one */
   QX_ERR_MEDIA_UNAVAILABLE = -2093,/* the media platform is not started */
   QX_ERR_PICTURE_DATA = -11005,    /* damaged or truncated picture data */
+  QX_ERR_TOO_MANY_PICTURES = -11006,/* a Synth holds 100 pictures at most */
 
   /* The same numbers as the chunks that share them report them. */
   QX_ERR_WPOS_RELEASE = -6017,     /* reading "WPOS" */

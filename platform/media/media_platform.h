@@ -131,6 +131,8 @@ class Movie {
   // Draws the frame of the current time when it is not the one drawn last (or the time was
   // set since), then tells the drawing-complete function.
   void task();
+  // Makes the next task draw the frame of the current time even when it is the one drawn last.
+  void update() { redraw_ = true; }
   // True when the time has reached the end in the direction of play (the start for a
   // negative rate).
   bool done() const;

@@ -12,11 +12,14 @@
 #include "common/color_table.h"
 #include "common/fourcc.h"
 #include "common/memory.h"
+#include "document/document_host.h"
 #include "document/record_table.h"
 #include "document/synth_document.h"
 #include "document/synth_list.h"
 #include "media/importer_registry.h"
 #include "media/media_host.h"
+#include "media/movies.h"
+#include "media/pictures.h"
 #include "platform/alert_sink.h"
 #include "platform/media/media_platform.h"
 #include "platform/memory_status.h"
@@ -64,6 +67,12 @@ inline MemHandle testColorTable(const std::vector<uint32_t>& colors) {
   }
   return makeColorTable(entries.data(), 256, 0, 0);
 }
+
+// Closing a Synth releases its media, as the engine's document host does.
+class MediaDocumentHost : public document::DocumentHost {
+ public:
+  void releaseSynthMedia(int synth) override { disposeMovies(synth, true, true); }
+};
 
 class MediaTest : public ::testing::Test {
  protected:
@@ -123,6 +132,8 @@ class MediaTest : public ::testing::Test {
   render::ScopedCurrentFrame scopedFrame{frame};
   TestMediaHost host;
   ScopedMediaHost scopedHost{host};
+  MediaDocumentHost documentHost;
+  document::ScopedDocumentHost scopedDocumentHost{documentHost};
 };
 
 // The pixel value at (x, y) of an offscreen port's map.
@@ -135,6 +146,12 @@ inline uint32_t pixelAt(render::OffscreenPort* port, int x, int y) {
     case 16: { uint16_t p; std::memcpy(&p, row + 2 * column, 2); return p; }
     default: { uint32_t p; std::memcpy(&p, row + 4 * column, 4); return p; }
   }
+}
+
+// A rectangle as "top,left,bottom,right", for comparing and printing.
+inline std::string rectText(const Rect16& r) {
+  return std::to_string(r.top) + "," + std::to_string(r.left) + "," + std::to_string(r.bottom) + "," +
+         std::to_string(r.right);
 }
 
 inline Rect16 portBounds(render::OffscreenPort* port) { return render::pixelMapOf(port->pixMap)->bounds; }
