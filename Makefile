@@ -43,10 +43,7 @@ fuzz: deps
 	bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 demo: build
-	@echo "The engine that renders visuals is not built yet; until it is, the demo shows the"
-	@echo "program's commands and the preferences it would run with."
-	build/bin/quorix --help
-	build/bin/quorix prefs show
+	@bash scripts/demo.sh
 
 clean:
 	rm -rf build build-asan build-release build-fuzz
