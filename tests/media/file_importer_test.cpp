@@ -93,6 +93,12 @@ TEST_F(FileImporterTest, PicturesOfThePlugInsFormatAreDrawnByIt) {
   EXPECT_EQ(log().block, &plugin::hostToolbox().importerBlock);
   EXPECT_EQ(log().destination, port);
   EXPECT_EQ(rectText(log().frame), "0,0,3,5");
+  ASSERT_EQ(rectText(portBounds(port)), "0,0,3,5");
+  const int pixelSize = render::pixelMapOf(port->pixMap)->pixelSize;
+  const uint32_t filled = pixelSize == 8 ? 0x42u : pixelSize == 16 ? 0x4242u : 0x42424242u;
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(pixelAt(port, x, y), filled) << x << "," << y;
+  }
   EXPECT_EQ(document::pictureEntry(synth, picture)->data, nullptr);  // the data is freed after drawing
 }
 

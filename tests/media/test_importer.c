@@ -1,8 +1,11 @@
 /* A file-I/O plug-in for the importer tests. It handles 'TIMG' pictures: the bytes "TIMG",
  * then the width and height as big-endian 16-bit numbers. It takes files of type 'TIM ' and
- * records every call in the exported record "importerLog" points to, which the tests read. */
+ * records every call in the exported record "importerLog" points to, which the tests read.
+ * Drawing fills the frame with bytes 0x42 through the destination's description, which it asks
+ * of the toolbox that lies behind the call block, as a real importer would. */
 #include <string.h>
 
+#include "plugin_sdk/host_toolbox.h"
 #include "plugin_sdk/quorix_plugin.h"
 
 typedef struct ImporterLog {
@@ -29,6 +32,25 @@ static int readSize(MemHandle picture, int16_t* width, int16_t* height) {
   if (memcmp(bytes, "TIMG", 4) != 0) return 0;
   *width = (int16_t)((bytes[4] << 8) | bytes[5]);
   *height = (int16_t)((bytes[6] << 8) | bytes[7]);
+  return 1;
+}
+
+/* Fills the draw's frame, clipped to the destination's bounds, with bytes 0x42. */
+static intptr_t fillFrame(const HostToolbox* toolbox, const ImporterDrawArgs* args) {
+  BufferDesc desc;
+  int bytesPerPixel, row;
+  int16_t top, left, bottom, right;
+  if (toolbox->describePort((PortRef)args->destination, &desc) != 1 || desc.baseAddr == NULL) return 0;
+  bytesPerPixel = desc.bitsPerPixel / 8;
+  top = args->frame.top > desc.bounds.top ? args->frame.top : desc.bounds.top;
+  left = args->frame.left > desc.bounds.left ? args->frame.left : desc.bounds.left;
+  bottom = args->frame.bottom < desc.bounds.bottom ? args->frame.bottom : desc.bounds.bottom;
+  right = args->frame.right < desc.bounds.right ? args->frame.right : desc.bounds.right;
+  for (row = top; row < bottom; ++row) {
+    unsigned char* at = (unsigned char*)desc.baseAddr + (row - desc.bounds.top) * (intptr_t)desc.rowBytes +
+                        (left - desc.bounds.left) * bytesPerPixel;
+    if (right > left) memset(at, 0x42, (size_t)(right - left) * bytesPerPixel);
+  }
   return 1;
 }
 
@@ -70,7 +92,7 @@ int32_t PluginMain(PluginCallBlock* block) {
       gLog.frame = args->frame;
       gLog.destination = args->destination;
       gLog.picture = args->picture;
-      block->result = 1;
+      block->result = fillFrame((const HostToolbox*)block, args);
       break;
     }
     case QX_SELECTOR_IMPORT_ACCEPTS: {
