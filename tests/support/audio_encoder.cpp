@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tests/support/av_output.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -13,46 +15,17 @@ extern "C" {
 namespace quorix::testing {
 namespace {
 
-std::string avError(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
-
 // Everything one encoding needs, freed together.
-struct Encoding {
-  AVFormatContext* output = nullptr;
-  AVCodecContext* codec = nullptr;
+struct Encoding : AvOutput {
   SwrContext* resampler = nullptr;
   AVAudioFifo* fifo = nullptr;
   AVFrame* frame = nullptr;
-  AVPacket* packet = nullptr;
-  AVStream* stream = nullptr;
   int64_t pts = 0;
 
   ~Encoding() {
-    av_packet_free(&packet);
     av_frame_free(&frame);
     if (fifo != nullptr) av_audio_fifo_free(fifo);
     swr_free(&resampler);
-    avcodec_free_context(&codec);
-    if (output != nullptr) {
-      if (output->pb != nullptr) avio_closep(&output->pb);
-      avformat_free_context(output);
-    }
-  }
-
-  // Sends one frame (null flushes) and writes every packet that comes out.
-  int encode(AVFrame* input) {
-    int result = avcodec_send_frame(codec, input);
-    if (result < 0) return result;
-    while ((result = avcodec_receive_packet(codec, packet)) >= 0) {
-      av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
-      packet->stream_index = stream->index;
-      result = av_interleaved_write_frame(output, packet);
-      if (result < 0) return result;
-    }
-    return result == AVERROR(EAGAIN) || result == AVERROR_EOF ? 0 : result;
   }
 
   // Encodes whole frames from the FIFO; with `all` also the last partial one.
@@ -103,7 +76,7 @@ bool encodeAudioFile(const std::string& path, const AudioFormatCase& format,
                      const std::vector<int16_t>& samples, int sampleRate, int channels,
                      std::string* error) {
   auto failed = [&](const std::string& what, int code) {
-    if (error != nullptr) *error = what + ": " + avError(code);
+    if (error != nullptr) *error = what + ": " + avErrorText(code);
     return false;
   };
   av_log_set_level(AV_LOG_QUIET);

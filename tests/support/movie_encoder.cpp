@@ -1,5 +1,7 @@
 #include "tests/support/movie_encoder.h"
 
+#include "tests/support/av_output.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -9,37 +11,16 @@ extern "C" {
 namespace quorix::testing {
 namespace {
 
-struct Encoding {
-  AVFormatContext* output = nullptr;
-  AVCodecContext* codec = nullptr;
-  AVStream* stream = nullptr;
+// The movie's encoder and muxer, with the frames and the scaler that feed it.
+struct Encoding : AvOutput {
   AVFrame* rgb = nullptr;
   AVFrame* frame = nullptr;
-  AVPacket* packet = nullptr;
   SwsContext* scaler = nullptr;
 
   ~Encoding() {
     sws_freeContext(scaler);
-    av_packet_free(&packet);
     av_frame_free(&frame);
     av_frame_free(&rgb);
-    avcodec_free_context(&codec);
-    if (output != nullptr) {
-      if (output->pb != nullptr) avio_closep(&output->pb);
-      avformat_free_context(output);
-    }
-  }
-
-  int encode(AVFrame* input) {
-    int result = avcodec_send_frame(codec, input);
-    if (result < 0) return result;
-    while ((result = avcodec_receive_packet(codec, packet)) >= 0) {
-      packet->duration = 1;  // one frame, so that the last frame is shown for as long as the others
-      av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
-      packet->stream_index = stream->index;
-      if ((result = av_interleaved_write_frame(output, packet)) < 0) return result;
-    }
-    return result == AVERROR(EAGAIN) || result == AVERROR_EOF ? 0 : result;
   }
 };
 
@@ -51,11 +32,7 @@ std::function<uint32_t(int, int, int)> solidFrames(std::vector<uint32_t> colors)
 
 bool encodeMovieFile(const std::string& path, const MovieSpec& spec, std::string* error) {
   auto failed = [&](const std::string& what, int code) {
-    if (error != nullptr) {
-      char text[AV_ERROR_MAX_STRING_SIZE] = {};
-      av_strerror(code, text, sizeof text);
-      *error = what + ": " + text;
-    }
+    if (error != nullptr) *error = what + ": " + avErrorText(code);
     return false;
   };
   av_log_set_level(AV_LOG_QUIET);
@@ -122,9 +99,10 @@ bool encodeMovieFile(const std::string& path, const MovieSpec& spec, std::string
       input = e.frame;
     }
     input->pts = i;
-    if ((result = e.encode(input)) < 0) return failed("encode", result);
+    // Each packet lasts one frame, so that the last frame shows as long as the others.
+    if ((result = e.encode(input, 1)) < 0) return failed("encode", result);
   }
-  if ((result = e.encode(nullptr)) < 0) return failed("flush", result);
+  if ((result = e.encode(nullptr, 1)) < 0) return failed("flush", result);
   if ((result = av_write_trailer(e.output)) < 0) return failed("trailer", result);
   return true;
 }
