@@ -52,8 +52,6 @@ bool registerDialogClass() {
   return registered;
 }
 
-pf::WinRect winRect(const Rect16& r) { return {r.left, r.top, r.right, r.bottom}; }
-
 void drawLabel(pf::DeviceContext* dc, const Rect16& at, int32_t inset, const std::string& text,
                bool centred) {
   int32_t width = 0, height = 0;
