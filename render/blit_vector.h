@@ -51,13 +51,13 @@ using PixelLanes = std::conditional_t<
     sizeof(Pixel) == 1, typename Vectors<Bytes>::u8,
     std::conditional_t<sizeof(Pixel) == 2, typename Vectors<Bytes>::u16, typename Vectors<Bytes>::u32>>;
 
-// Lane operations that the vector extensions do not spell. The 16-byte forms are SSE2, which
+// The high halves of signed 16-bit products, floor(x * y / 65536), which the vector extensions
+// do not spell. The 16-byte form are SSE2, which
 // every x86-64 processor has; the 32-byte forms are AVX2 and only ever reached from the row
 // functions compiled for it. They are plain `inline` rather than always_inline: GCC refuses to
 // force an AVX2 function into the width-generic templates (compiled without AVX2), while plain
 // inlining places them in the AVX2 row function once the templates are inlined there.
 #if QUORIX_BLIT_WIDE
-// The high halves of the signed 16-bit products: floor(x * y / 65536).
 QUORIX_VECTOR_INLINE Vectors<16>::i16 mulHigh(Vectors<16>::i16 x, Vectors<16>::i16 y) {
   return reinterpret_cast<Vectors<16>::i16>(
       _mm_mulhi_epi16(reinterpret_cast<__m128i>(x), reinterpret_cast<__m128i>(y)));
@@ -67,16 +67,6 @@ __attribute__((target("avx2"))) inline Vectors<32>::i16 mulHigh(Vectors<32>::i16
   return reinterpret_cast<Vectors<32>::i16>(
       _mm256_mulhi_epi16(reinterpret_cast<__m256i>(x), reinterpret_cast<__m256i>(y)));
 }
-// One mask byte per 16-bit lane, from as many bytes at `at`.
-QUORIX_VECTOR_INLINE Vectors<16>::u16 widenBytes(const uint8_t* at, Vectors<16>::u16) {
-  __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
-  return reinterpret_cast<Vectors<16>::u16>(_mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-}
-__attribute__((target("avx2"))) inline Vectors<32>::u16 widenBytes(const uint8_t* at,
-                                                                   Vectors<32>::u16) {
-  return reinterpret_cast<Vectors<32>::u16>(
-      _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at))));
-}
 #else
 template <typename I16>
 QUORIX_VECTOR_INLINE I16 mulHigh(I16 x, I16 y) {
@@ -84,26 +74,21 @@ QUORIX_VECTOR_INLINE I16 mulHigh(I16 x, I16 y) {
   return __builtin_convertvector(
       (__builtin_convertvector(x, Wide) * __builtin_convertvector(y, Wide)) >> 16, I16);
 }
-template <typename U16>
-QUORIX_VECTOR_INLINE U16 widenBytes(const uint8_t* at, U16) {
-  typedef uint8_t Narrow __attribute__((vector_size(sizeof(U16) / 2)));
-  return __builtin_convertvector(loadPixel<Narrow>(at), U16);
-}
 #endif
 
 // The SIMD rule of 16-bit level and mask mixes over one vector: each channel
-// w + floor((s - w) * a / 128), a in 0..127 per lane. Every channel's result lies between its
-// s and w values, so the pixel is w plus each channel's signed step floor(d * a / 128) placed
+// w + floor((s - w) * a / 128), with a in 0..127 per lane and a16 = a * 16. Every channel's
+// result lies between its s and w values, so the pixel is w plus each channel's signed step floor(d * a / 128) placed
 // at the channel's bit (d = s - w of the channel): the steps never carry out of their fields,
 // and adding them modulo 2^16 gives the exact pixel.
 template <bool Is565, int Bytes>
 QUORIX_VECTOR_INLINE typename Vectors<Bytes>::u16 levelMix16(typename Vectors<Bytes>::u16 s,
                                                              typename Vectors<Bytes>::u16 w,
-                                                             typename Vectors<Bytes>::u16 a) {
+                                                             typename Vectors<Bytes>::u16 a,
+                                                             typename Vectors<Bytes>::u16 a16) {
   using u16 = typename Vectors<Bytes>::u16;
   using i16 = typename Vectors<Bytes>::i16;
   constexpr uint16_t kGreen = Is565 ? 0x7E0 : 0x3E0;
-  u16 a16 = a << 4;
   // Blue, bits 0-4: |d * a| <= 31 * 127 fits, and the arithmetic shift floors.
   i16 blueStep = reinterpret_cast<i16>(((s & 0x1F) - (w & 0x1F)) * a) >> 7;
   // Green at bit 5: the difference in place is d * 32, and the high half of its product with
@@ -168,7 +153,7 @@ __attribute__((target("avx2"))) inline __m256i levelWeights32(int level) {
 template <BlitOp Op, typename Pixel, bool Is565, int Bytes>
 QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, const uint8_t* w,
                                                           const uint8_t* d,
-                                                          const uint8_t* weights,
+                                                          MaskWeights weights,
                                                           int level) {
   using V = Vectors<Bytes>;
   using Lanes = PixelLanes<Pixel, Bytes>;
@@ -196,13 +181,16 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
     Lanes work = loadPixel<Lanes>(w);
     return ((source & work) + (((source ^ work) >> 1) & 0x7F7F7F7F)) & 0xFFFFFF;
   } else if constexpr (sizeof(Pixel) == 2) {
-    typename V::u16 a;
+    using u16 = typename V::u16;
+    u16 a, a16;
     if constexpr (kWeightFromMask<Op, Pixel>) {
-      a = widenBytes(weights, typename V::u16{});
+      a = loadPixel<u16>(reinterpret_cast<const uint8_t*>(weights.a));
+      a16 = loadPixel<u16>(reinterpret_cast<const uint8_t*>(weights.a16));
     } else {
-      a = typename V::u16{} + static_cast<uint16_t>(level);
+      a = u16{} + static_cast<uint16_t>(level);
+      a16 = a << 4;
     }
-    return levelMix16<Is565, Bytes>(source, loadPixel<Lanes>(w), a);
+    return levelMix16<Is565, Bytes>(source, loadPixel<Lanes>(w), a, a16);
   } else {
     Lanes work = loadPixel<Lanes>(w);
 #if QUORIX_BLIT_WIDE
@@ -219,7 +207,7 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
 // to the scalar rule).
 template <BlitOp Op, typename Pixel, bool Is565, int Bytes>
 QUORIX_VECTOR_INLINE int vectorRowOf(uint8_t* d, const uint8_t* s, const uint8_t* w,
-                                     const uint8_t* weights, int count, const BlendParams& p) {
+                                     MaskWeights weights, int count, const BlendParams& p) {
   constexpr int kSize = sizeof(Pixel);
   constexpr int kPerVector = Bytes / kSize;
   // A local copy: read through `p` the level would be reloaded after every store.
@@ -228,20 +216,21 @@ QUORIX_VECTOR_INLINE int vectorRowOf(uint8_t* d, const uint8_t* s, const uint8_t
   for (; i + kPerVector <= count; i += kPerVector) {
     storePixel(d + i * kSize, applyVector<Op, Pixel, Is565, Bytes>(
                                    s + i * kSize, kReadsWork<Op> ? w + i * kSize : nullptr,
-                                   d + i * kSize, weights + i, level));
+                                   d + i * kSize, kWeightFromMask<Op, Pixel> ? weights + i : weights,
+                                   level));
   }
   return i;
 }
 
 template <BlitOp Op, typename Pixel, int Bytes>
 QUORIX_VECTOR_INLINE int vectorRow(uint8_t* d, const uint8_t* s, const uint8_t* w,
-                                   const uint8_t* weights, int count, const BlendParams& p) {
+                                   MaskWeights weights, int count, const BlendParams& p) {
   return p.is565 ? vectorRowOf<Op, Pixel, true, Bytes>(d, s, w, weights, count, p)
                  : vectorRowOf<Op, Pixel, false, Bytes>(d, s, w, weights, count, p);
 }
 
 template <BlitOp Op, typename Pixel>
-int vectorRowNarrow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weights,
+int vectorRowNarrow(uint8_t* d, const uint8_t* s, const uint8_t* w, MaskWeights weights,
                     int count, const BlendParams& p) {
   return vectorRow<Op, Pixel, 16>(d, s, w, weights, count, p);
 }
@@ -249,7 +238,7 @@ int vectorRowNarrow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_
 #if QUORIX_BLIT_WIDE
 template <BlitOp Op, typename Pixel>
 __attribute__((target("avx2"))) int vectorRowWide(uint8_t* d, const uint8_t* s, const uint8_t* w,
-                                                  const uint8_t* weights, int count,
+                                                  MaskWeights weights, int count,
                                                   const BlendParams& p) {
   return vectorRow<Op, Pixel, 32>(d, s, w, weights, count, p);
 }
@@ -298,6 +287,43 @@ inline int repeatPixels(uint8_t* d, const uint8_t* s, int count) {
       v = _mm_unpacklo_epi64(v, v);
     }
     store16(d + i * sizeof(Pixel), v);
+  }
+  return i;
+}
+
+// The weights of `count` pixels under a mask row stretched to twice its width (each mask byte
+// serves two pixels, from the byte at `mask`): a = min(byte, 127) and a * 16. Returns how many
+// pixels were done (a multiple of 16); the caller finishes the rest.
+inline int doubleMaskWeights(uint16_t* a, uint16_t* a16, const uint8_t* mask, int count) {
+  const __m128i kOpaque = _mm_set1_epi8(127), kZero = _mm_setzero_si128();
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i / 2));
+    bytes = _mm_min_epu8(bytes, kOpaque);
+    bytes = _mm_unpacklo_epi8(bytes, bytes);
+    __m128i low = _mm_unpacklo_epi8(bytes, kZero), high = _mm_unpackhi_epi8(bytes, kZero);
+    store16(reinterpret_cast<uint8_t*>(a + i), low);
+    store16(reinterpret_cast<uint8_t*>(a + i + 8), high);
+    store16(reinterpret_cast<uint8_t*>(a16 + i), _mm_slli_epi16(low, 4));
+    store16(reinterpret_cast<uint8_t*>(a16 + i + 8), _mm_slli_epi16(high, 4));
+  }
+  return i;
+}
+
+// The same with 32-byte vectors, 32 pixels a step.
+__attribute__((target("avx2"))) inline int doubleMaskWeightsWide(uint16_t* a, uint16_t* a16,
+                                                                 const uint8_t* mask, int count) {
+  const __m128i kOpaque = _mm_set1_epi8(127);
+  int i = 0;
+  for (; i + 32 <= count; i += 32) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i / 2));
+    bytes = _mm_min_epu8(bytes, kOpaque);
+    __m256i low = _mm256_cvtepu8_epi16(_mm_unpacklo_epi8(bytes, bytes));
+    __m256i high = _mm256_cvtepu8_epi16(_mm_unpackhi_epi8(bytes, bytes));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a + i), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a + i + 16), high);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a16 + i), _mm256_slli_epi16(low, 4));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a16 + i + 16), _mm256_slli_epi16(high, 4));
   }
   return i;
 }
