@@ -49,10 +49,10 @@ void gatherRow(uint8_t* out, const uint8_t* sourceRow, int64_t acc, int64_t step
   }
 }
 
-// One stretch of a mixing or key row: d, s and w point at `count` pixels each, `weights` at
-// one mask byte per pixel.
+// One stretch of a mixing or key row: d, s and w point at `count` pixels each, `weights` (16-bit
+// mask mixes) at as many weights.
 template <BlitOp Op, typename Pixel, bool Simd>
-void mixRow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weights, int count,
+void mixRow(uint8_t* d, const uint8_t* s, const uint8_t* w, MaskWeights weights, int count,
             const BlendParams& params) {
   constexpr int kSize = sizeof(Pixel);
   int i = 0;
@@ -63,45 +63,61 @@ void mixRow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weigh
       if (params.wideVectors) i = vectorRowWide<Op, Pixel>(d, s, w, weights, count, params);
 #endif
       i += vectorRowNarrow<Op, Pixel>(d + i * kSize, s + i * kSize,
-                                      kReadsWork<Op> ? w + i * kSize : nullptr, weights + i,
-                                      count - i, params);
+                                      kReadsWork<Op> ? w + i * kSize : nullptr,
+                                      kWeightFromMask<Op, Pixel> ? weights + i : weights, count - i,
+                                      params);
     }
   }
   for (; i < count; ++i) {
     Pixel work = 0;
     if constexpr (kReadsWork<Op>) work = loadPixel<Pixel>(w + i * kSize);
-    int a = kWeightFromMask<Op, Pixel> ? weights[i] : params.level;
+    int a = kWeightFromMask<Op, Pixel> ? weights.a[i] : params.level;
     storePixel<Pixel>(d + i * kSize,
                       applyRule<Op, Pixel>(loadPixel<Pixel>(s + i * kSize), work,
                                            loadPixel<Pixel>(d + i * kSize), a, params));
   }
 }
 
-// The mask bytes of `count` destination pixels, column (acc + i * step) >> 16 of the mask
-// row. Opacities run 0..127; larger bytes written by plug-ins count as 127.
-void sampleMask(uint8_t* weights, const uint8_t* maskRow, int64_t acc, int64_t step, int count) {
+// The weights of `count` destination pixels from column (acc + i * step) >> 16 of the mask
+// row, into a and a16. Opacities run 0..127; larger bytes written by plug-ins count as 127.
+// `wide`: 32-byte vectors may be used.
+void sampleMask(uint16_t* a, uint16_t* a16, const uint8_t* maskRow, int64_t acc, int64_t step,
+                int count, bool wide) {
   int i = 0;
 #if QUORIX_BLIT_WIDE
   // A half-size mask over the whole frame: each mask byte serves two pixels.
-  if (step == 0x8000 && (acc & 0xFFFF) == 0) i = repeatPixels<uint8_t, 2>(weights, maskRow + (acc >> 16), count);
+  if (step == 0x8000 && (acc & 0xFFFF) == 0) {
+    const uint8_t* mask = maskRow + (acc >> 16);
+    if (wide) i = doubleMaskWeightsWide(a, a16, mask, count);
+    i += doubleMaskWeights(a + i, a16 + i, mask + i / 2, count - i);
+  }
+#else
+  (void)wide;
 #endif
-  for (acc += i * step; i < count; ++i, acc += step) weights[i] = maskRow[acc >> 16];
-  for (i = 0; i < count; ++i) weights[i] = std::min<uint8_t>(weights[i], 127);
+  for (acc += i * step; i < count; ++i, acc += step) {
+    a[i] = std::min<uint8_t>(maskRow[acc >> 16], 127);
+    a16[i] = static_cast<uint16_t>(a[i] << 4);
+  }
 }
 
 template <BlitOp Op, typename Pixel, bool Simd>
 void runBlit(const BlitJob& job) {
   constexpr int kSize = sizeof(Pixel);
+  // Rows go in stretches: of up to 256 pixels when the source pixels are gathered into a
+  // buffer first (scaled rows), of up to 4096 when they are read in place.
   constexpr int kChunk = 256;
+  constexpr int kInPlaceChunk = 4096;
   const BlitPlan& plan = job.plan;
   BlendParams params = job.params;
   params.simdRule = Simd && plan.width > 8;
   params.wideVectors = Simd && platform::processorFeatures().wideVectors != 0;
   alignas(16) uint8_t gathered[kChunk * kSize];
-  // Mask bytes of a whole row (rows share mask rows, so a row's bytes often serve the next
+  // Mask weights of a whole row (rows share mask rows, so a row's weights often serve the next
   // one too), or of one chunk of a row wider than this.
-  constexpr int kRowWeights = kWeightFromMask<Op, Pixel> ? 4096 : 1;
-  alignas(16) uint8_t weights[kRowWeights];
+  constexpr int kRowWeights = kWeightFromMask<Op, Pixel> ? kInPlaceChunk : 1;
+  alignas(32) uint16_t weightsA[kRowWeights];
+  alignas(32) uint16_t weightsA16[kRowWeights];
+  const MaskWeights weights{weightsA, weightsA16};
   const uint8_t* sampledRow = nullptr;
   int64_t maskColumnStep = 0, maskRowStep = 0;
   if constexpr (kWeightFromMask<Op, Pixel>) {
@@ -129,8 +145,9 @@ void runBlit(const BlitJob& job) {
       if constexpr (kWeightFromMask<Op, Pixel>) {
         maskRow = job.mask + static_cast<ptrdiff_t>((j * maskRowStep) >> 16) * job.maskRowBytes;
       }
-      for (int start = 0; start < plan.width; start += kChunk) {
-        int count = std::min(kChunk, plan.width - start);
+      const int chunk = plan.xStep == 0x10000 ? kInPlaceChunk : kChunk;
+      for (int start = 0; start < plan.width; start += chunk) {
+        int count = std::min(chunk, plan.width - start);
         const uint8_t* s = gathered;
         int64_t acc = job.colAcc + start * plan.xStep;
         if (plan.xStep == 0x10000) {
@@ -138,14 +155,18 @@ void runBlit(const BlitJob& job) {
         } else {
           gatherRow<Pixel>(gathered, sourceRow, acc, plan.xStep, count);
         }
-        const uint8_t* chunkWeights = weights;
+        MaskWeights chunkWeights = weights;
         if constexpr (kWeightFromMask<Op, Pixel>) {
           if (plan.width <= kRowWeights) {
-            if (maskRow != sampledRow) sampleMask(weights, maskRow, 0, maskColumnStep, plan.width);
+            if (maskRow != sampledRow) {
+              sampleMask(weightsA, weightsA16, maskRow, 0, maskColumnStep, plan.width,
+                         params.wideVectors);
+            }
             sampledRow = maskRow;
             chunkWeights = weights + start;
           } else {
-            sampleMask(weights, maskRow, start * maskColumnStep, maskColumnStep, count);
+            sampleMask(weightsA, weightsA16, maskRow, start * maskColumnStep, maskColumnStep, count,
+                       params.wideVectors);
           }
         }
         mixRow<Op, Pixel, Simd>(d + start * kSize, s, kReadsWork<Op> ? w + start * kSize : nullptr,

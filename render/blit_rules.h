@@ -29,6 +29,14 @@ struct BlendParams {
   bool wideVectors = false;  // the SIMD path may use 32-byte vectors
 };
 
+// The weights of a row of a 16-bit mask mix, one 16-bit value per pixel: the opacity a
+// (0..127) and a * 16, the two forms that the SIMD rule multiplies by.
+struct MaskWeights {
+  const uint16_t* a = nullptr;
+  const uint16_t* a16 = nullptr;
+  MaskWeights operator+(int pixels) const { return {a + pixels, a16 + pixels}; }
+};
+
 // Whether a member reads the WorkBuffer, and whether its weight comes from the AlphaMask.
 template <BlitOp Op>
 inline constexpr bool kReadsWork = Op == BlitOp::Mix || Op == BlitOp::Fade || Op == BlitOp::Mask;

@@ -19,7 +19,7 @@
 #endif
 
 #if defined(__x86_64__) || defined(__i386__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #define QUORIX_BLIT_WIDE 1
 #else
 #define QUORIX_BLIT_WIDE 0
@@ -51,36 +51,110 @@ using PixelLanes = std::conditional_t<
     sizeof(Pixel) == 1, typename Vectors<Bytes>::u8,
     std::conditional_t<sizeof(Pixel) == 2, typename Vectors<Bytes>::u16, typename Vectors<Bytes>::u32>>;
 
-// One channel of the SIMD rule, kept in place at bit `Shift`: w + floor((s - w) * a / 128).
-// With d the signed channel difference, the value added to w in place is
-// floor(d * a * 2^Shift / 128). Below bit 7 that is (d * a) >> (7 - Shift), exact in 16 bits;
-// from bit 7 on it is the whole number d * 2^(Shift - 7) * a, which may wrap in 16 bits — the
-// sum with w is a valid channel, so the final mask undoes the wrap.
-template <int Shift, int Bits, int Bytes>
-QUORIX_VECTOR_INLINE typename Vectors<Bytes>::u16 mixChannel(typename Vectors<Bytes>::u16 s,
+// The high halves of signed 16-bit products, floor(x * y / 65536), which the vector extensions
+// do not spell. The 16-byte form are SSE2, which
+// every x86-64 processor has; the 32-byte forms are AVX2 and only ever reached from the row
+// functions compiled for it. They are plain `inline` rather than always_inline: GCC refuses to
+// force an AVX2 function into the width-generic templates (compiled without AVX2), while plain
+// inlining places them in the AVX2 row function once the templates are inlined there.
+#if QUORIX_BLIT_WIDE
+QUORIX_VECTOR_INLINE Vectors<16>::i16 mulHigh(Vectors<16>::i16 x, Vectors<16>::i16 y) {
+  return reinterpret_cast<Vectors<16>::i16>(
+      _mm_mulhi_epi16(reinterpret_cast<__m128i>(x), reinterpret_cast<__m128i>(y)));
+}
+__attribute__((target("avx2"))) inline Vectors<32>::i16 mulHigh(Vectors<32>::i16 x,
+                                                                Vectors<32>::i16 y) {
+  return reinterpret_cast<Vectors<32>::i16>(
+      _mm256_mulhi_epi16(reinterpret_cast<__m256i>(x), reinterpret_cast<__m256i>(y)));
+}
+#else
+template <typename I16>
+QUORIX_VECTOR_INLINE I16 mulHigh(I16 x, I16 y) {
+  typedef int32_t Wide __attribute__((vector_size(sizeof(I16) * 2)));
+  return __builtin_convertvector(
+      (__builtin_convertvector(x, Wide) * __builtin_convertvector(y, Wide)) >> 16, I16);
+}
+#endif
+
+// The SIMD rule of 16-bit level and mask mixes over one vector: each channel
+// w + floor((s - w) * a / 128), with a in 0..127 per lane and a16 = a * 16. Every channel's
+// result lies between its s and w values, so the pixel is w plus each channel's signed step floor(d * a / 128) placed
+// at the channel's bit (d = s - w of the channel): the steps never carry out of their fields,
+// and adding them modulo 2^16 gives the exact pixel.
+template <bool Is565, int Bytes>
+QUORIX_VECTOR_INLINE typename Vectors<Bytes>::u16 levelMix16(typename Vectors<Bytes>::u16 s,
                                                              typename Vectors<Bytes>::u16 w,
-                                                             typename Vectors<Bytes>::u16 a) {
+                                                             typename Vectors<Bytes>::u16 a,
+                                                             typename Vectors<Bytes>::u16 a16) {
   using u16 = typename Vectors<Bytes>::u16;
   using i16 = typename Vectors<Bytes>::i16;
-  constexpr uint16_t kMask = ((1u << Bits) - 1) << Shift;
-  u16 sc = s & kMask;
-  u16 wc = w & kMask;
-  u16 added;
-  if constexpr (Shift < 7) {
-    i16 product = reinterpret_cast<i16>(sc - wc) >> Shift;
-    product = reinterpret_cast<i16>(reinterpret_cast<u16>(product) * a);
-    added = reinterpret_cast<u16>(product >> (7 - Shift));
+  constexpr uint16_t kGreen = Is565 ? 0x7E0 : 0x3E0;
+  // Blue, bits 0-4: |d * a| <= 31 * 127 fits, and the arithmetic shift floors.
+  i16 blueStep = reinterpret_cast<i16>(((s & 0x1F) - (w & 0x1F)) * a) >> 7;
+  // Green at bit 5: the difference in place is d * 32, and the high half of its product with
+  // a * 16 is floor(d * 32 * a * 16 / 65536) = floor(d * a / 128).
+  i16 greenDifference = reinterpret_cast<i16>((s & kGreen) - (w & kGreen));
+  u16 greenStep = reinterpret_cast<u16>(mulHigh(greenDifference, reinterpret_cast<i16>(a16))) << 5;
+  u16 redStep;
+  if constexpr (Is565) {
+    // Red, bits 11-15: d * a * 16 is floor(d * a / 128) * 2048 plus (d * a mod 128) * 16, the
+    // latter below bit 11, so bits 11-15 of the product (modulo 2^16) are the step in place.
+    redStep = (((s >> 11) - (w >> 11)) * a16) & 0xF800;
   } else {
-    added = ((sc >> 7) - (wc >> 7)) * a;
+    // Red, bits 10-14: the difference in place d * 1024 fits signed, shifts exactly to d * 8,
+    // and bits 10-15 of d * 8 * a are the step in place as for 5-6-5 red. w's bit 15, which
+    // the rule drops, is cleared; the sum's bit 15 is then 0.
+    i16 redDifference = reinterpret_cast<i16>((s & 0x7C00) - (w & 0x7C00));
+    redStep = (reinterpret_cast<u16>(redDifference >> 7) * a) & 0xFC00;
+    w &= 0x7FFF;
   }
-  return (wc + added) & kMask;
+  return w + reinterpret_cast<u16>(blueStep) + greenStep + redStep;
 }
+
+// The level mix at 32 bits over one vector, with `level` L = BlendLevel in 0..127. The multiply
+// table's sum (s * 2L + w * (256 - 2L)) >> 8 of each colour byte equals
+// (s * L + w * (128 - L)) >> 7; the fourth byte is 0.
+template <int Bytes>
+QUORIX_VECTOR_INLINE typename Vectors<Bytes>::u32 levelMix32(typename Vectors<Bytes>::u32 s,
+                                                             typename Vectors<Bytes>::u32 w,
+                                                             int level) {
+  using V = Vectors<Bytes>;
+  using Wide = typename V::wideU16;
+  Wide sourceBytes = __builtin_convertvector(reinterpret_cast<typename V::u8>(s), Wide);
+  Wide workBytes = __builtin_convertvector(reinterpret_cast<typename V::u8>(w), Wide);
+  Wide mixed = (sourceBytes * static_cast<uint16_t>(level) +
+                workBytes * static_cast<uint16_t>(128 - level)) >> 7;
+  return reinterpret_cast<typename V::u32>(__builtin_convertvector(mixed, typename V::u8)) &
+         0xFFFFFF;
+}
+
+#if QUORIX_BLIT_WIDE
+// The same with AVX2: the s and w bytes interleaved, each pair times (L, 128 - L) and summed
+// by one multiply-add of unsigned by signed bytes (at most 255 * 128, so never saturated),
+// shifted and packed back. Unpacking and packing both work within 16-byte halves and are each
+// other's inverse, so the bytes keep their order. L = 0 would need the weight 128, which a
+// signed byte cannot hold: the result is then w itself.
+__attribute__((target("avx2"))) inline Vectors<32>::u32 levelMix32(Vectors<32>::u32 s,
+                                                                  Vectors<32>::u32 w,
+                                                                  __m256i weights) {
+  __m256i source = reinterpret_cast<__m256i>(s), work = reinterpret_cast<__m256i>(w);
+  __m256i low = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(source, work), weights);
+  __m256i high = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(source, work), weights);
+  __m256i mixed = _mm256_packus_epi16(_mm256_srli_epi16(low, 7), _mm256_srli_epi16(high, 7));
+  return reinterpret_cast<Vectors<32>::u32>(mixed) & 0xFFFFFF;
+}
+
+// The byte pairs (L, 128 - L) of levelMix32, for L in 1..127.
+__attribute__((target("avx2"))) inline __m256i levelWeights32(int level) {
+  return _mm256_set1_epi16(static_cast<int16_t>(((128 - level) << 8) | level));
+}
+#endif
 
 template <BlitOp Op, typename Pixel, bool Is565, int Bytes>
 QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, const uint8_t* w,
                                                           const uint8_t* d,
-                                                          const uint8_t* weights,
-                                                          const BlendParams& p) {
+                                                          MaskWeights weights,
+                                                          int level) {
   using V = Vectors<Bytes>;
   using Lanes = PixelLanes<Pixel, Bytes>;
   Lanes source = loadPixel<Lanes>(s);
@@ -107,28 +181,25 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
     Lanes work = loadPixel<Lanes>(w);
     return ((source & work) + (((source ^ work) >> 1) & 0x7F7F7F7F)) & 0xFFFFFF;
   } else if constexpr (sizeof(Pixel) == 2) {
-    typename V::u16 a;
+    using u16 = typename V::u16;
+    u16 a, a16;
     if constexpr (kWeightFromMask<Op, Pixel>) {
-      a = __builtin_convertvector(loadPixel<typename V::halfU8>(weights), typename V::u16);
+      a = loadPixel<u16>(reinterpret_cast<const uint8_t*>(weights.a));
+      a16 = loadPixel<u16>(reinterpret_cast<const uint8_t*>(weights.a16));
     } else {
-      a = typename V::u16{} + static_cast<uint16_t>(p.level);
+      a = u16{} + static_cast<uint16_t>(level);
+      a16 = a << 4;
     }
-    Lanes work = loadPixel<Lanes>(w);
-    if constexpr (Is565) {
-      return mixChannel<11, 5, Bytes>(source, work, a) | mixChannel<5, 6, Bytes>(source, work, a) |
-             mixChannel<0, 5, Bytes>(source, work, a);
-    } else {
-      return mixChannel<10, 5, Bytes>(source, work, a) | mixChannel<5, 5, Bytes>(source, work, a) |
-             mixChannel<0, 5, Bytes>(source, work, a);
-    }
+    return levelMix16<Is565, Bytes>(source, loadPixel<Lanes>(w), a, a16);
   } else {
-    // Each colour byte (s * 2L + w * (256 - 2L)) >> 8, the multiply table's sum; fourth byte 0.
-    using Wide = typename V::wideU16;
-    Wide sourceBytes = __builtin_convertvector(loadPixel<typename V::u8>(s), Wide);
-    Wide workBytes = __builtin_convertvector(loadPixel<typename V::u8>(w), Wide);
-    Wide mixed = (sourceBytes * static_cast<uint16_t>(2 * p.level) +
-                  workBytes * static_cast<uint16_t>(256 - 2 * p.level)) >> 8;
-    return reinterpret_cast<Lanes>(__builtin_convertvector(mixed, typename V::u8)) & 0xFFFFFF;
+    Lanes work = loadPixel<Lanes>(w);
+#if QUORIX_BLIT_WIDE
+    if constexpr (Bytes == 32) {
+      if (level == 0) return work & 0xFFFFFF;
+      return levelMix32(source, work, levelWeights32(level));
+    }
+#endif
+    return levelMix32<Bytes>(source, work, level);
   }
 }
 
@@ -136,27 +207,30 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
 // to the scalar rule).
 template <BlitOp Op, typename Pixel, bool Is565, int Bytes>
 QUORIX_VECTOR_INLINE int vectorRowOf(uint8_t* d, const uint8_t* s, const uint8_t* w,
-                                     const uint8_t* weights, int count, const BlendParams& p) {
+                                     MaskWeights weights, int count, const BlendParams& p) {
   constexpr int kSize = sizeof(Pixel);
   constexpr int kPerVector = Bytes / kSize;
+  // A local copy: read through `p` the level would be reloaded after every store.
+  const int level = p.level;
   int i = 0;
   for (; i + kPerVector <= count; i += kPerVector) {
     storePixel(d + i * kSize, applyVector<Op, Pixel, Is565, Bytes>(
                                    s + i * kSize, kReadsWork<Op> ? w + i * kSize : nullptr,
-                                   d + i * kSize, weights + i, p));
+                                   d + i * kSize, kWeightFromMask<Op, Pixel> ? weights + i : weights,
+                                   level));
   }
   return i;
 }
 
 template <BlitOp Op, typename Pixel, int Bytes>
 QUORIX_VECTOR_INLINE int vectorRow(uint8_t* d, const uint8_t* s, const uint8_t* w,
-                                   const uint8_t* weights, int count, const BlendParams& p) {
+                                   MaskWeights weights, int count, const BlendParams& p) {
   return p.is565 ? vectorRowOf<Op, Pixel, true, Bytes>(d, s, w, weights, count, p)
                  : vectorRowOf<Op, Pixel, false, Bytes>(d, s, w, weights, count, p);
 }
 
 template <BlitOp Op, typename Pixel>
-int vectorRowNarrow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_t* weights,
+int vectorRowNarrow(uint8_t* d, const uint8_t* s, const uint8_t* w, MaskWeights weights,
                     int count, const BlendParams& p) {
   return vectorRow<Op, Pixel, 16>(d, s, w, weights, count, p);
 }
@@ -164,7 +238,7 @@ int vectorRowNarrow(uint8_t* d, const uint8_t* s, const uint8_t* w, const uint8_
 #if QUORIX_BLIT_WIDE
 template <BlitOp Op, typename Pixel>
 __attribute__((target("avx2"))) int vectorRowWide(uint8_t* d, const uint8_t* s, const uint8_t* w,
-                                                  const uint8_t* weights, int count,
+                                                  MaskWeights weights, int count,
                                                   const BlendParams& p) {
   return vectorRow<Op, Pixel, 32>(d, s, w, weights, count, p);
 }
@@ -213,6 +287,43 @@ inline int repeatPixels(uint8_t* d, const uint8_t* s, int count) {
       v = _mm_unpacklo_epi64(v, v);
     }
     store16(d + i * sizeof(Pixel), v);
+  }
+  return i;
+}
+
+// The weights of `count` pixels under a mask row stretched to twice its width (each mask byte
+// serves two pixels, from the byte at `mask`): a = min(byte, 127) and a * 16. Returns how many
+// pixels were done (a multiple of 16); the caller finishes the rest.
+inline int doubleMaskWeights(uint16_t* a, uint16_t* a16, const uint8_t* mask, int count) {
+  const __m128i kOpaque = _mm_set1_epi8(127), kZero = _mm_setzero_si128();
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i / 2));
+    bytes = _mm_min_epu8(bytes, kOpaque);
+    bytes = _mm_unpacklo_epi8(bytes, bytes);
+    __m128i low = _mm_unpacklo_epi8(bytes, kZero), high = _mm_unpackhi_epi8(bytes, kZero);
+    store16(reinterpret_cast<uint8_t*>(a + i), low);
+    store16(reinterpret_cast<uint8_t*>(a + i + 8), high);
+    store16(reinterpret_cast<uint8_t*>(a16 + i), _mm_slli_epi16(low, 4));
+    store16(reinterpret_cast<uint8_t*>(a16 + i + 8), _mm_slli_epi16(high, 4));
+  }
+  return i;
+}
+
+// The same with 32-byte vectors, 32 pixels a step.
+__attribute__((target("avx2"))) inline int doubleMaskWeightsWide(uint16_t* a, uint16_t* a16,
+                                                                 const uint8_t* mask, int count) {
+  const __m128i kOpaque = _mm_set1_epi8(127);
+  int i = 0;
+  for (; i + 32 <= count; i += 32) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i / 2));
+    bytes = _mm_min_epu8(bytes, kOpaque);
+    __m256i low = _mm256_cvtepu8_epi16(_mm_unpacklo_epi8(bytes, bytes));
+    __m256i high = _mm256_cvtepu8_epi16(_mm_unpackhi_epi8(bytes, bytes));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a + i), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a + i + 16), high);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a16 + i), _mm256_slli_epi16(low, 4));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(a16 + i + 16), _mm256_slli_epi16(high, 4));
   }
   return i;
 }
