@@ -51,13 +51,15 @@ using PixelLanes = std::conditional_t<
     sizeof(Pixel) == 1, typename Vectors<Bytes>::u8,
     std::conditional_t<sizeof(Pixel) == 2, typename Vectors<Bytes>::u16, typename Vectors<Bytes>::u32>>;
 
-// The high halves of signed 16-bit products, floor(x * y / 65536), which the vector extensions
-// do not spell. The 16-byte form are SSE2, which
-// every x86-64 processor has; the 32-byte forms are AVX2 and only ever reached from the row
-// functions compiled for it. They are plain `inline` rather than always_inline: GCC refuses to
-// force an AVX2 function into the width-generic templates (compiled without AVX2), while plain
-// inlining places them in the AVX2 row function once the templates are inlined there.
-#if QUORIX_BLIT_WIDE
+// The high halves of signed 16-bit products, floor(x * y / 65536). Clang turns the widening
+// form below into the multiply-high instructions by itself (and refuses 32-byte values passed
+// to an AVX2 function from the width-generic templates); GCC does not, so it gets the
+// instructions: the 16-byte form is SSE2, which every x86-64 processor has; the 32-byte form is
+// AVX2 and only ever reached from the row functions compiled for it. It is plain `inline`
+// rather than always_inline: GCC refuses to force an AVX2 function into the width-generic
+// templates, while plain inlining places it in the AVX2 row function once the templates are
+// inlined there.
+#if QUORIX_BLIT_WIDE && !defined(__clang__)
 QUORIX_VECTOR_INLINE Vectors<16>::i16 mulHigh(Vectors<16>::i16 x, Vectors<16>::i16 y) {
   return reinterpret_cast<Vectors<16>::i16>(
       _mm_mulhi_epi16(reinterpret_cast<__m128i>(x), reinterpret_cast<__m128i>(y)));
@@ -129,24 +131,30 @@ QUORIX_VECTOR_INLINE typename Vectors<Bytes>::u32 levelMix32(typename Vectors<By
 }
 
 #if QUORIX_BLIT_WIDE
-// The same with AVX2: the s and w bytes interleaved, each pair times (L, 128 - L) and summed
-// by one multiply-add of unsigned by signed bytes (at most 255 * 128, so never saturated),
-// shifted and packed back. Unpacking and packing both work within 16-byte halves and are each
-// other's inverse, so the bytes keep their order. L = 0 would need the weight 128, which a
-// signed byte cannot hold: the result is then w itself.
-__attribute__((target("avx2"))) inline Vectors<32>::u32 levelMix32(Vectors<32>::u32 s,
-                                                                  Vectors<32>::u32 w,
-                                                                  __m256i weights) {
-  __m256i source = reinterpret_cast<__m256i>(s), work = reinterpret_cast<__m256i>(w);
-  __m256i low = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(source, work), weights);
-  __m256i high = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(source, work), weights);
-  __m256i mixed = _mm256_packus_epi16(_mm256_srli_epi16(low, 7), _mm256_srli_epi16(high, 7));
-  return reinterpret_cast<Vectors<32>::u32>(mixed) & 0xFFFFFF;
-}
-
-// The byte pairs (L, 128 - L) of levelMix32, for L in 1..127.
-__attribute__((target("avx2"))) inline __m256i levelWeights32(int level) {
-  return _mm256_set1_epi16(static_cast<int16_t>(((128 - level) << 8) | level));
+// The same with AVX2 over whole rows: the s and w bytes interleaved, each pair times
+// (L, 128 - L) and summed by one multiply-add of unsigned by signed bytes (at most 255 * 128,
+// so never saturated), shifted and packed back. Unpacking and packing both work within 16-byte
+// halves and are each other's inverse, so the bytes keep their order. L = 0 would need the
+// weight 128, which a signed byte cannot hold: the result is then w itself. A whole row keeps
+// the 32-byte values inside functions compiled for AVX2. Returns the pixels done.
+__attribute__((target("avx2"))) inline int levelMixRow32Wide(uint8_t* d, const uint8_t* s,
+                                                             const uint8_t* w, int count,
+                                                             int level) {
+  const __m256i colour = _mm256_set1_epi32(0xFFFFFF);
+  const __m256i weights = _mm256_set1_epi16(static_cast<int16_t>(((128 - level) << 8) | level));
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    __m256i work = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 4 * i));
+    __m256i mixed = work;
+    if (level != 0) {
+      __m256i source = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i));
+      __m256i low = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(source, work), weights);
+      __m256i high = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(source, work), weights);
+      mixed = _mm256_packus_epi16(_mm256_srli_epi16(low, 7), _mm256_srli_epi16(high, 7));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * i), _mm256_and_si256(mixed, colour));
+  }
+  return i;
 }
 #endif
 
@@ -192,14 +200,7 @@ QUORIX_VECTOR_INLINE PixelLanes<Pixel, Bytes> applyVector(const uint8_t* s, cons
     }
     return levelMix16<Is565, Bytes>(source, loadPixel<Lanes>(w), a, a16);
   } else {
-    Lanes work = loadPixel<Lanes>(w);
-#if QUORIX_BLIT_WIDE
-    if constexpr (Bytes == 32) {
-      if (level == 0) return work & 0xFFFFFF;
-      return levelMix32(source, work, levelWeights32(level));
-    }
-#endif
-    return levelMix32<Bytes>(source, work, level);
+    return levelMix32<Bytes>(source, loadPixel<Lanes>(w), level);
   }
 }
 
@@ -240,7 +241,11 @@ template <BlitOp Op, typename Pixel>
 __attribute__((target("avx2"))) int vectorRowWide(uint8_t* d, const uint8_t* s, const uint8_t* w,
                                                   MaskWeights weights, int count,
                                                   const BlendParams& p) {
-  return vectorRow<Op, Pixel, 32>(d, s, w, weights, count, p);
+  if constexpr (sizeof(Pixel) == 4 && (Op == BlitOp::Fade || Op == BlitOp::Mask)) {
+    return levelMixRow32Wide(d, s, w, count, p.level);
+  } else {
+    return vectorRow<Op, Pixel, 32>(d, s, w, weights, count, p);
+  }
 }
 #endif
 
