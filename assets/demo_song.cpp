@@ -7,21 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "assets/bitmap_writer.h"
 #include "tests/support/synthetic_music.h"
-
-namespace {
-
-void put16(std::ofstream& out, uint16_t value) {
-  char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-  out.write(bytes, 2);
-}
-
-void put32(std::ofstream& out, uint32_t value) {
-  put16(out, static_cast<uint16_t>(value & 0xFFFF));
-  put16(out, static_cast<uint16_t>(value >> 16));
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
@@ -41,21 +28,23 @@ int main(int argc, char** argv) {
 
   std::string path = argv[1];
   std::string temporary = path + ".tmp";
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  using quorix::assets::putLE;
   uint32_t dataBytes = static_cast<uint32_t>(track.samples.size() * 2);
-  out.write("RIFF", 4);
-  put32(out, 36 + dataBytes);
-  out.write("WAVEfmt ", 8);
-  put32(out, 16);
-  put16(out, 1);  // PCM
-  put16(out, 2);  // channels
-  put32(out, static_cast<uint32_t>(track.sampleRate));
-  put32(out, static_cast<uint32_t>(track.sampleRate) * 4);
-  put16(out, 4);   // bytes per frame
-  put16(out, 16);  // bits per sample
-  out.write("data", 4);
-  put32(out, dataBytes);
-  for (int16_t sample : track.samples) put16(out, static_cast<uint16_t>(sample));
+  std::string wav = "RIFF";
+  putLE(wav, 36 + dataBytes, 4);
+  wav += "WAVEfmt ";
+  putLE(wav, 16, 4);
+  putLE(wav, 1, 2);  // PCM
+  putLE(wav, 2, 2);  // channels
+  putLE(wav, static_cast<uint32_t>(track.sampleRate), 4);
+  putLE(wav, static_cast<uint32_t>(track.sampleRate) * 4, 4);
+  putLE(wav, 4, 2);   // bytes per frame
+  putLE(wav, 16, 2);  // bits per sample
+  wav += "data";
+  putLE(wav, dataBytes, 4);
+  for (int16_t sample : track.samples) putLE(wav, static_cast<uint16_t>(sample), 2);
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  out.write(wav.data(), static_cast<std::streamsize>(wav.size()));
   out.close();
   if (!out || std::rename(temporary.c_str(), path.c_str()) != 0) {
     std::fprintf(stderr, "demo_song: cannot write %s\n", path.c_str());
